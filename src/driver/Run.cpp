@@ -1,0 +1,115 @@
+#include "driver/Run.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <istream>
+#include <new>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "driver/InsertionOrder.h"
+#include "driver/Loader.h"
+#include "heuristic/InsertionLoop.h"
+#include "report/TraceOutput.h"
+#include "report/TraceWriter.h"
+
+namespace jobshop {
+namespace {
+
+// The whole content of a regular file, or nothing if it cannot be read.
+std::optional<std::string> ReadFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string content;
+    char chunk[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            ::close(fd);
+            return std::nullopt;  // a directory named input.txt ends here
+        }
+        if (got == 0) break;
+        content.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return content;
+}
+
+Status LoadFromFolder(const std::filesystem::path& folder, Model& model) {
+    const std::optional<std::string> content = ReadFile(folder / kInstanceFileName);
+    if (!content) return Status::Failure("\nBlad: nie mozna otworzyc pliku input.txt.\n");
+    if (Status s = LoadInstance(*content, model); !s.ok()) return s;
+    SortInsertionOrder(model);
+    return Status::Ok();
+}
+
+Status TraceFailure(const Model& model) {
+    return Status::Failure("\nBlad: nie mozna zapisac pliku " + model.TraceFileName + ".\n");
+}
+
+// The insertion loop's part of the trace: created or emptied, the sorted list
+// and every step section, closed. On a failed schedule what was written so far
+// stays in the file, which then has no closing section.
+Status WriteScheduleTrace(Model& model, const std::filesystem::path& path) {
+    const std::unique_ptr<FileSink> file = FileSink::Open(path, FileSink::Mode::kTruncate);
+    if (!file) return TraceFailure(model);
+    TraceOutput out(*file);
+    TraceWriter trace(model, out);
+    Status built = BuildSchedule(model, &trace);
+    out.Flush();
+    const bool closed = file->Close();
+    if (!built.ok()) return built;
+    if (out.failed() || !closed) return TraceFailure(model);
+    return Status::Ok();
+}
+
+Status AppendClosingSection(const Model& model, const std::filesystem::path& path) {
+    const std::unique_ptr<FileSink> file = FileSink::Open(path, FileSink::Mode::kAppend);
+    if (!file) return TraceFailure(model);
+    TraceOutput out(*file);
+    TraceWriter(model, out).WriteClosingSection();
+    out.Flush();
+    const bool closed = file->Close();
+    if (out.failed() || !closed) return TraceFailure(model);
+    return Status::Ok();
+}
+
+}  // namespace
+
+Status RunSchedule(Model& model, const std::filesystem::path& folder) {
+    const std::filesystem::path path = folder / model.TraceFileName;
+    if (Status s = WriteScheduleTrace(model, path); !s.ok()) return s;
+    if (Status s = AppendClosingSection(model, path); !s.ok()) return s;
+    model.Cmax = 0;
+    return Status::Ok();
+}
+
+int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
+               const std::filesystem::path& folder) {
+    for (const char* text : kStartTexts) out << text;
+    out.flush();
+    in.get();  // the user confirms with ENTER; end of input confirms too
+
+    Status status = Status::Ok();
+    try {
+        Model model;
+        status = LoadFromFolder(folder, model);
+        if (status.ok()) status = RunSchedule(model, folder);
+    } catch (const std::bad_alloc&) {
+        status = Status::Failure("\nBlad w pliku input.txt: instancja jest zbyt duza.\n");
+    }
+    if (!status.ok()) {
+        err << status.message();
+        err.flush();
+        return 1;
+    }
+    out << kFinalText;
+    out.flush();
+    return 0;
+}
+
+}  // namespace jobshop

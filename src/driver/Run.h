@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+
+#include "model/Model.h"
+#include "model/Status.h"
+
+namespace jobshop {
+
+// The console texts of the run.
+inline constexpr const char* kStartTexts[] = {
+    "\nProsze upewnic sie, ze w katalogu z aplikacja znajduje sie plik INPUT.TXT !!!",
+    "\nPlik powinien zawierac nazwe i rozmiar instancji oraz zadania.\n",
+    "\nNacisnij ENTER aby kontynuowac.\n\n",
+};
+inline constexpr const char* kFinalText = "\nWygenerowano plik wyjsciowy!";
+
+// One whole run of the program, without the final key wait: prints the start
+// texts to `out`, waits for one character of `in`, loads input.txt from
+// `folder`, builds the schedule, writes the trace file into `folder` and
+// prints the final text. A failure is reported on `err`. Returns the exit
+// status: 0 on success, 1 on any failure.
+int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
+               const std::filesystem::path& folder);
+
+// Builds the schedule of a loaded, sorted instance, writes the whole trace
+// file into `folder` (created or emptied first, the closing section appended
+// after the insertion loop) and sets Cmax back to 0 afterwards.
+Status RunSchedule(Model& model, const std::filesystem::path& folder);
+
+}  // namespace jobshop

@@ -1,0 +1,10 @@
+#include <iostream>
+
+#include "driver/Console.h"
+#include "driver/Run.h"
+
+int main() {
+    const int status = jobshop::RunProgram(std::cin, std::cout, std::cerr, ".");
+    jobshop::WaitForKeyPress();
+    return status;
+}

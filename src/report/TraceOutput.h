@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jobshop {
+
+// Where the bytes of a trace end up. Write is called only when the output
+// buffer is full or at a flush point, so a virtual call per write is cheap.
+class ByteSink {
+  public:
+    virtual ~ByteSink() = default;
+    // Writes all bytes or reports failure.
+    virtual bool Write(const char* data, std::size_t size) = 0;
+};
+
+// A file in the file system, written with one system call per Write.
+class FileSink final : public ByteSink {
+  public:
+    enum class Mode { kTruncate, kAppend };
+
+    // nullptr if the file cannot be opened for writing.
+    static std::unique_ptr<FileSink> Open(const std::filesystem::path& path, Mode mode);
+    ~FileSink() override;
+
+    bool Write(const char* data, std::size_t size) override;
+    // Closes the file; false if the system reports an error (for example a
+    // delayed write error).
+    bool Close();
+
+  private:
+    explicit FileSink(int fd) : fd_(fd) {}
+    int fd_;
+};
+
+// Discards everything; for measuring the schedule without the disk.
+class NullSink final : public ByteSink {
+  public:
+    bool Write(const char*, std::size_t size) override {
+        written += size;
+        return true;
+    }
+    std::uint64_t written = 0;
+};
+
+// Collects everything in memory.
+class StringSink final : public ByteSink {
+  public:
+    bool Write(const char* data, std::size_t size) override {
+        text.append(data, size);
+        return true;
+    }
+    std::string text;
+};
+
+// A buffered text output. Bytes reach the sink when the buffer is full and at
+// every Flush, which hands over exactly what the buffer holds in one Write.
+// The first failed Write makes the output failed; everything after it is
+// dropped.
+class TraceOutput {
+  public:
+    static constexpr std::size_t kDefaultCapacity = 256 * 1024;
+    // Room any single Reserve may ask for.
+    static constexpr std::size_t kMaxReserve = 4096;
+
+    explicit TraceOutput(ByteSink& sink, std::size_t capacity = kDefaultCapacity);
+    TraceOutput(const TraceOutput&) = delete;
+    TraceOutput& operator=(const TraceOutput&) = delete;
+
+    void Put(std::string_view text);
+    void Put(char c) {
+        if (used_ == buffer_.size()) Drain();
+        buffer_[used_++] = c;
+    }
+    // An integer in decimal, a minus sign for negatives, nothing else.
+    void PutNumber(std::int64_t value);
+
+    // Returns room for at least `size` bytes (size <= kMaxReserve); Commit
+    // tells how many of them were used.
+    char* Reserve(std::size_t size) {
+        if (buffer_.size() - used_ < size) Drain();
+        return buffer_.data() + used_;
+    }
+    void Commit(char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
+
+    // A flush point: hands the buffered bytes to the sink (nothing if empty).
+    void Flush() { Drain(); }
+    bool failed() const { return failed_; }
+
+  private:
+    void Drain();
+
+    ByteSink& sink_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace jobshop
