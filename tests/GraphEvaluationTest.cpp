@@ -1,0 +1,129 @@
+#include "heuristic/GraphEvaluation.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TestSupport.h"
+#include "heuristic/InsertionLoop.h"
+
+namespace jobshop {
+namespace {
+
+using testing::LoadText;
+
+std::vector<Time> Values(const std::vector<Time>& table, std::int32_t count) {
+    return {table.begin() + 1, table.begin() + 1 + count};
+}
+std::vector<Operation> Ranks(const GraphEvaluation& graph, std::int32_t count) {
+    return {graph.TopoOrder.begin() + 1, graph.TopoOrder.begin() + 1 + count};
+}
+
+void Place(Model& model, std::int32_t machine, std::initializer_list<Operation> sequence) {
+    std::int32_t position = 1;
+    for (const Operation op : sequence) CommitOperation(model, op, machine, position++);
+}
+
+// Job 1: operation 1 (machine 1, p 3), operation 2 (machine 2, p 2).
+// Job 2: operation 3 (machine 2, p 4), operation 4 (machine 1, p 1).
+// Operations 3 and 1 open their machines; 2 and 4 are then rated.
+TEST(GraphEvaluation, SmallScheduleStepByStep) {
+    Model model = LoadText("ge 2 2 1 3 2 2 2 4 1 1");
+    ClearSchedule(model);
+    Place(model, 2, {3});
+    Place(model, 1, {1});
+    GraphEvaluation graph(model.OpCount);
+
+    // Operation 2 is freed only when the first level is removed, so it
+    // follows 3 although its number is lower.
+    ASSERT_TRUE(graph.EvaluateGraph(model));
+    graph.ComputeTails(model);
+    EXPECT_EQ(Ranks(graph, 4), (std::vector<Operation>{1, 3, 2, 4}));
+    EXPECT_EQ(Values(graph.R, 4), (std::vector<Time>{3, 5, 4, 5}));
+    EXPECT_EQ(Values(graph.Q, 4), (std::vector<Time>{5, 2, 5, 1}));
+    EXPECT_EQ(graph.InsertionEstimate(model, 2, 0, 3), 10);  // max(3,0)+2+max(0,5)
+    EXPECT_EQ(graph.InsertionEstimate(model, 2, 3, 0), 6);   // max(3,4)+2+max(0,0)
+    EXPECT_EQ(ChoosePosition(model, graph, 2, 2), 2);
+    CommitOperation(model, 2, 2, 2);
+
+    ASSERT_TRUE(graph.EvaluateGraph(model));
+    graph.ComputeTails(model);
+    EXPECT_EQ(Ranks(graph, 4), (std::vector<Operation>{1, 3, 2, 4}));
+    EXPECT_EQ(Values(graph.R, 4), (std::vector<Time>{3, 6, 4, 5}));
+    EXPECT_EQ(Values(graph.Q, 4), (std::vector<Time>{5, 2, 6, 1}));
+    EXPECT_EQ(graph.InsertionEstimate(model, 4, 0, 1), 10);
+    EXPECT_EQ(graph.InsertionEstimate(model, 4, 1, 0), 5);
+    EXPECT_EQ(ChoosePosition(model, graph, 4, 1), 2);
+    CommitOperation(model, 4, 1, 2);
+
+    ASSERT_TRUE(graph.EvaluateGraphWithMakespan(model));
+    EXPECT_EQ(Ranks(graph, 4), (std::vector<Operation>{1, 3, 2, 4}));
+    EXPECT_EQ(Values(graph.R, 4), (std::vector<Time>{3, 6, 4, 5}));
+    EXPECT_EQ(model.Cmax, 6);
+    EXPECT_EQ(graph.R[0], 0);
+    EXPECT_EQ(graph.Q[0], 0);
+}
+
+TEST(GraphEvaluation, WithoutMachineArcsOrdersByPositionInJob) {
+    Model model = LoadText("jobs 3 3  1 1 2 2 3 3  1 4 2 5 3 6  1 7 2 8 3 9");
+    ClearSchedule(model);
+    GraphEvaluation graph(model.OpCount);
+    ASSERT_TRUE(graph.EvaluateGraph(model));
+    graph.ComputeTails(model);
+    EXPECT_EQ(Ranks(graph, 9), (std::vector<Operation>{1, 4, 7, 2, 5, 8, 3, 6, 9}));
+    EXPECT_EQ(Values(graph.R, 9), (std::vector<Time>{1, 3, 6, 4, 9, 15, 7, 15, 24}));
+    EXPECT_EQ(Values(graph.Q, 9), (std::vector<Time>{6, 5, 3, 15, 11, 6, 24, 17, 9}));
+}
+
+// Operation 4 starts its job but waits behind 3 on machine 3, which puts it
+// and the rest of its job below the whole first job.
+TEST(GraphEvaluation, MachineArcDelaysAJobStart) {
+    Model model = LoadText("lv 2 3  1 1 2 1 3 1  3 1 1 1 2 1");
+    ClearSchedule(model);
+    Place(model, 3, {3, 4});
+    GraphEvaluation graph(model.OpCount);
+    ASSERT_TRUE(graph.EvaluateGraph(model));
+    EXPECT_EQ(Ranks(graph, 6), (std::vector<Operation>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(Values(graph.R, 6), (std::vector<Time>{1, 2, 3, 4, 5, 6}));
+}
+
+TEST(GraphEvaluation, MakespanIsLargestHeadAndNeverNegative) {
+    Model single = LoadText("one 1 1 1 7");
+    ClearSchedule(single);
+    GraphEvaluation graph(1);
+    ASSERT_TRUE(graph.EvaluateGraphWithMakespan(single));
+    EXPECT_EQ(single.Cmax, 7);
+
+    Model negative = LoadText("neg 1 2 1 -5 2 -1");
+    ClearSchedule(negative);
+    GraphEvaluation negativeGraph(2);
+    ASSERT_TRUE(negativeGraph.EvaluateGraphWithMakespan(negative));
+    // A missing machine predecessor reads as R[0] = 0, so the second head is
+    // max(-5, 0) - 1.
+    EXPECT_EQ(Values(negativeGraph.R, 2), (std::vector<Time>{-5, -1}));
+    EXPECT_EQ(negative.Cmax, 0);
+}
+
+// Heads are 64-bit: a chain of the largest times does not wrap around.
+TEST(GraphEvaluation, LongChainOfLargestTimesDoesNotOverflow) {
+    Model model = LoadText("big 1 3 1 2147483647 2 2147483647 3 2147483647");
+    ClearSchedule(model);
+    GraphEvaluation graph(3);
+    ASSERT_TRUE(graph.EvaluateGraphWithMakespan(model));
+    EXPECT_EQ(model.Cmax, Time{3} * 2147483647);
+}
+
+TEST(GraphEvaluation, ReportsACycle) {
+    // Job 1 runs 1 then 2, job 2 runs 3 then 4; machine arcs 2 -> 3 and
+    // 4 -> 1 close the loop 1 -> 2 -> 3 -> 4 -> 1.
+    Model model = LoadText("cyc 2 2  1 1 2 1  2 1 1 1");
+    ClearSchedule(model);
+    Place(model, 2, {2, 3});
+    Place(model, 1, {4, 1});
+    GraphEvaluation graph(model.OpCount);
+    EXPECT_FALSE(graph.EvaluateGraph(model));
+    EXPECT_FALSE(graph.EvaluateGraphWithMakespan(model));
+}
+
+}  // namespace
+}  // namespace jobshop

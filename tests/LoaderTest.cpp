@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "driver/InsertionOrder.h"
+#include "driver/Loader.h"
+
+namespace jobshop {
+namespace {
+
+using testing::LoadText;
+
+std::vector<std::int32_t> Entries(const std::vector<std::int32_t>& table, std::int32_t count) {
+    return {table.begin() + 1, table.begin() + 1 + count};
+}
+
+TEST(LoadInstance, ReadsOperationsLinksAndInsertionOrder) {
+    const Model model = LoadText("ex1 2 3\n1 4 2 7 3 2\n2 5 1 7 3 4\n");
+    EXPECT_EQ(model.InstanceName, "ex1");
+    EXPECT_EQ(model.TraceFileName, "ex1_krok_po_kroku.txt");
+    EXPECT_EQ(model.JobCount, 2);
+    EXPECT_EQ(model.MachineCount, 3);
+    ASSERT_EQ(model.OpCount, 6);
+    EXPECT_EQ(Entries(model.M, 6), (std::vector<std::int32_t>{1, 2, 3, 2, 1, 3}));
+    EXPECT_EQ(Entries(model.p, 6), (std::vector<std::int32_t>{4, 7, 2, 5, 7, 4}));
+    EXPECT_EQ(Entries(model.NO, 6), (std::vector<std::int32_t>{2, 3, 0, 5, 6, 0}));
+    EXPECT_EQ(Entries(model.PO, 6), (std::vector<std::int32_t>{0, 1, 2, 0, 4, 5}));
+    EXPECT_EQ(Entries(model.InsertionOrder, 6), (std::vector<std::int32_t>{2, 5, 4, 1, 6, 3}));
+    // The sentinels on both ends read as "no operation".
+    for (const auto* table : {&model.p, &model.M, &model.NO, &model.PO, &model.NM, &model.PM}) {
+        EXPECT_EQ(table->front(), 0);
+        EXPECT_EQ(table->back(), 0);
+        EXPECT_EQ(table->size(), 8u);
+    }
+}
+
+TEST(LoadInstance, TokenLayoutDoesNotMatter) {
+    const std::string reference = "ex1 2 3\n1 4 2 7 3 2\n2 5 1 7 3 4\n";
+    const Model expected = LoadText(reference);
+    for (const std::string& text : {
+             std::string("ex1 2 3 1 4 2 7 3 2 2 5 1 7 3 4"),
+             std::string("ex1\n2\n3\n1\n4\n2\n7\n3\n2\n2\n5\n1\n7\n3\n4\n"),
+             std::string("ex1 2 3\r\n1 4 2 7 3 2\r\n2 5 1 7 3 4\r\n"),
+             std::string("  \t\r\n ex1\t2\v3\f1 4 2 7 3 2 2 5 1 7 3 4 trailing text 9 x"),
+             std::string("ex1 +2 3 1 4 2 7 3 2 2 5 1 7 3 004"),
+         }) {
+        SCOPED_TRACE(text);
+        const Model model = LoadText(text);
+        EXPECT_EQ(model.InstanceName, expected.InstanceName);
+        EXPECT_EQ(model.OpCount, expected.OpCount);
+        EXPECT_EQ(model.M, expected.M);
+        EXPECT_EQ(model.p, expected.p);
+        EXPECT_EQ(model.InsertionOrder, expected.InsertionOrder);
+    }
+}
+
+TEST(SortInsertionOrder, OrdersByTimeThenOperationNumber) {
+    struct Case {
+        const char* text;
+        std::vector<std::int32_t> order;
+    };
+    const Case cases[] = {
+        {"equal 1 4 1 3 2 3 3 3 4 3", {1, 2, 3, 4}},
+        {"falling 1 4 1 9 2 5 3 2 4 1", {1, 2, 3, 4}},
+        {"rising 1 4 1 1 2 2 3 5 4 9", {4, 3, 2, 1}},
+        {"ties 2 2 1 2 2 5 2 5 1 2", {2, 3, 1, 4}},
+        {"signs 1 4 1 0 2 -3 3 7 4 0", {3, 1, 4, 2}},
+        {"extremes 1 3 1 -2147483648 2 2147483647 3 0", {2, 3, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Model model = LoadText(c.text);
+        EXPECT_EQ(Entries(model.InsertionOrder, model.OpCount), c.order);
+    }
+}
+
+TEST(LoadInstance, SingleMachineAndSingleJobLinks) {
+    const Model oneMachine = LoadText("m 3 1 1 5 1 6 1 7");
+    EXPECT_EQ(Entries(oneMachine.NO, 3), (std::vector<std::int32_t>{0, 0, 0}));
+    EXPECT_EQ(Entries(oneMachine.PO, 3), (std::vector<std::int32_t>{0, 0, 0}));
+    const Model oneJob = LoadText("j 1 3 1 5 2 6 3 7");
+    EXPECT_EQ(Entries(oneJob.NO, 3), (std::vector<std::int32_t>{2, 3, 0}));
+    EXPECT_EQ(Entries(oneJob.PO, 3), (std::vector<std::int32_t>{0, 1, 2}));
+}
+
+TEST(LoadInstance, AcceptsUnusualButValidInstances) {
+    const std::string longName(300, 'n');
+    const Model named = LoadText(longName + " 1 1 1 1");
+    EXPECT_EQ(named.TraceFileName, longName + "_krok_po_kroku.txt");
+
+    EXPECT_EQ(LoadText("nojobs 0 5").OpCount, 0);
+    EXPECT_EQ(LoadText("nomachines 7 0").OpCount, 0);
+    const Model revisit = LoadText("revisit 1 3 1 1 1 2 2 3");
+    EXPECT_EQ(Entries(revisit.M, 3), (std::vector<std::int32_t>{1, 1, 2}));
+    const Model zero = LoadText("zero 1 2 1 0 2 -4");
+    EXPECT_EQ(Entries(zero.p, 2), (std::vector<std::int32_t>{0, -4}));
+}
+
+TEST(LoadInstance, RejectsBadFilesWithAMessageNamingTheProblem) {
+    struct Case {
+        std::string text;
+        std::string message;
+    };
+    const std::string prefix = "\nBlad w pliku input.txt: ";
+    const Case cases[] = {
+        {"", "\nBlad: plik input.txt jest pusty.\n"},
+        {" \r\n\t ", "\nBlad: plik input.txt jest pusty.\n"},
+        {"x", prefix + "brak liczby: liczba zadan.\n"},
+        {"x 2", prefix + "brak liczby: liczba maszyn.\n"},
+        {"x 1 2 1 5", prefix + "brak liczby: maszyna operacji 2 (zadanie 1).\n"},
+        {"x 2 2 1 5 2 1 1 1 2", prefix + "brak liczby: czas operacji 4 (zadanie 2).\n"},
+        {"x abc 2", prefix + "niepoprawna liczba \"abc\": liczba zadan.\n"},
+        {"x 2 2.5", prefix + "niepoprawna liczba \"2.5\": liczba maszyn.\n"},
+        {"x 1 1 0x1 3", prefix + "niepoprawna liczba \"0x1\": maszyna operacji 1 (zadanie 1).\n"},
+        {"x 1 1 1 2147483648",
+         prefix + "niepoprawna liczba \"2147483648\": czas operacji 1 (zadanie 1).\n"},
+        {"x 1 1 1 -2147483649",
+         prefix + "niepoprawna liczba \"-2147483649\": czas operacji 1 (zadanie 1).\n"},
+        {"x 1 1 1 5x", prefix + "niepoprawna liczba \"5x\": czas operacji 1 (zadanie 1).\n"},
+        {"x + 1", prefix + "niepoprawna liczba \"+\": liczba zadan.\n"},
+        {"x 1 +-1", prefix + "niepoprawna liczba \"+-1\": liczba maszyn.\n"},
+        {std::string("\0x 1 1", 6), prefix + "niepoprawna liczba \"\\x00x\": liczba zadan.\n"},
+        {"x 1 1 1 " + std::string(50, '7'), prefix + "niepoprawna liczba \"" +
+                                                std::string(40, '7') +
+                                                "...\": czas operacji 1 (zadanie 1).\n"},
+        {"x -1 2", prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
+        {"x 2 -3", prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
+        {"x 2 2 1 1 2 1 1 1 3 1",
+         prefix + "maszyna 3 spoza zakresu 1..2: maszyna operacji 4 (zadanie 2).\n"},
+        {"x 1 2 0 1 1 1",
+         prefix + "maszyna 0 spoza zakresu 1..2: maszyna operacji 1 (zadanie 1).\n"},
+        {"x 1 2 -1 1 1 1",
+         prefix + "maszyna -1 spoza zakresu 1..2: maszyna operacji 1 (zadanie 1).\n"},
+        {"x 65536 65536 1 1", prefix + "instancja jest zbyt duza.\n"},
+        {"x 2147483647 2", prefix + "instancja jest zbyt duza.\n"},
+        {"a/b 1 1 1 1", prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
+        {"..\\b 1 1 1 1", prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Model model;
+        const Status status = LoadInstance(c.text, model);
+        ASSERT_FALSE(status.ok());
+        EXPECT_EQ(status.message(), c.message);
+    }
+}
+
+TEST(LoadInstance, HugeClaimWithShortFileReportsMissingNumber) {
+    // 2,000,000 operations claimed, two given: the file ends early, and the
+    // tables are not sized for the claim first.
+    Model model;
+    const Status status = LoadInstance("big 1000 2000 1 5 2 5", model);
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.message(),
+              "\nBlad w pliku input.txt: brak liczby: maszyna operacji 3 (zadanie 1).\n");
+    EXPECT_LT(model.M.capacity(), 100u);
+}
+
+}  // namespace
+}  // namespace jobshop

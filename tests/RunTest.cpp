@@ -1,0 +1,175 @@
+// Whole runs in-process: the console dialogue, rejections and failures.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "TestSupport.h"
+#include "driver/Run.h"
+
+namespace jobshop {
+namespace {
+
+using testing::ReadText;
+using testing::RunInFolder;
+using testing::TempFolder;
+using testing::WriteText;
+
+const std::string kPrompt = std::string(kStartTexts[0]) + kStartTexts[1] + kStartTexts[2];
+
+std::vector<std::string> FolderContent(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(Run, StartTextsThenFinalText) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", "demo 2 2 1 1 2 2 2 3 1 4");
+    const testing::RunResult run = RunInFolder(folder.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "\nProsze upewnic sie, ze w katalogu z aplikacja znajduje sie plik INPUT.TXT !!!"
+              "\nPlik powinien zawierac nazwe i rozmiar instancji oraz zadania.\n"
+              "\nNacisnij ENTER aby kontynuowac.\n\n"
+              "\nWygenerowano plik wyjsciowy!");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(FolderContent(folder.path()),
+              (std::vector<std::string>{"demo_krok_po_kroku.txt", "input.txt"}));
+}
+
+// A stream that puts input.txt in place at the moment the user confirms.
+class ConfirmingStream : public std::streambuf {
+  public:
+    ConfirmingStream(std::filesystem::path file, std::string text)
+        : file_(std::move(file)), text_(std::move(text)) {}
+
+  protected:
+    int_type underflow() override {
+        if (confirmed_) return traits_type::eof();
+        confirmed_ = true;
+        WriteText(file_, text_);
+        setg(&enter_, &enter_, &enter_ + 1);
+        return traits_type::to_int_type(enter_);
+    }
+
+  private:
+    std::filesystem::path file_;
+    std::string text_;
+    char enter_ = '\n';
+    bool confirmed_ = false;
+};
+
+TEST(Run, ReadsTheInstanceOnlyAfterEnter) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", "broken 1");
+    ConfirmingStream confirm(folder / "input.txt", "fixed 1 1 1 3");
+    std::istream in(&confirm);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunProgram(in, out, err, folder.path()), 0) << err.str();
+    EXPECT_TRUE(std::filesystem::exists(folder / "fixed_krok_po_kroku.txt"));
+}
+
+// Every rejection: the message on standard error, exit status 1, no final
+// text, and no trace file left behind.
+TEST(Run, RejectedInputWritesNothing) {
+    struct Case {
+        std::string input;  // "" with no file at all when `present` is false
+        bool present;
+        std::string message;
+    };
+    const std::string prefix = "\nBlad w pliku input.txt: ";
+    const Case cases[] = {
+        {"", false, "\nBlad: nie mozna otworzyc pliku input.txt.\n"},
+        {"", true, "\nBlad: plik input.txt jest pusty.\n"},
+        {"x", true, prefix + "brak liczby: liczba zadan.\n"},
+        {"x 2 2 1 5 2 1 1", true, prefix + "brak liczby: czas operacji 3 (zadanie 2).\n"},
+        {"x 2 y", true, prefix + "niepoprawna liczba \"y\": liczba maszyn.\n"},
+        {"x 0 -1", true, prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
+        {"x 1 2 1 1 9 1", true,
+         prefix + "maszyna 9 spoza zakresu 1..2: maszyna operacji 2 (zadanie 1).\n"},
+        {"x 100000 100000", true, prefix + "instancja jest zbyt duza.\n"},
+        {"../x 1 1 1 1", true, prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        TempFolder folder;
+        if (c.present) WriteText(folder / "input.txt", c.input);
+        const testing::RunResult run = RunInFolder(folder.path());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_EQ(run.out, kPrompt);
+        EXPECT_EQ(FolderContent(folder.path()),
+                  c.present ? std::vector<std::string>{"input.txt"} : std::vector<std::string>{});
+    }
+}
+
+TEST(Run, FolderNamedInputTxtIsRejected) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "input.txt");
+    const testing::RunResult run = RunInFolder(folder.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "\nBlad: nie mozna otworzyc pliku input.txt.\n");
+    EXPECT_EQ(run.out, kPrompt);
+}
+
+// A trace that cannot be written is a failure, never a success.
+TEST(Run, UnwritableTraceFails) {
+    struct Case {
+        const char* what;
+        void (*block)(const std::filesystem::path& trace);
+    };
+    const Case cases[] = {
+        {"disk full",
+         [](const std::filesystem::path& trace) {
+             std::filesystem::create_symlink("/dev/full", trace);
+         }},
+        {"directory in the way",
+         [](const std::filesystem::path& trace) { std::filesystem::create_directory(trace); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        WriteText(folder / "input.txt", "demo 2 2 1 1 2 2 2 3 1 4");
+        c.block(folder / "demo_krok_po_kroku.txt");
+        const testing::RunResult run = RunInFolder(folder.path());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "\nBlad: nie mozna zapisac pliku demo_krok_po_kroku.txt.\n");
+        EXPECT_EQ(run.out, kPrompt);
+    }
+}
+
+// Job 1: 1 (machine 1, p 0) then 2 (machine 2, p -1); job 2: 3 (machine 2,
+// p 0) then 4 (machine 1, p 0). Estimates tie, so 4 goes in front of 1 and
+// then 2 in front of 3, which closes 2 -> 3 -> 4 -> 1 -> 2; the final
+// evaluation finds it.
+TEST(Run, CycleStopsWithAMessageAndAnUnfinishedTrace) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", "cyc 2 2 1 0 2 -1 2 0 1 0");
+    const testing::RunResult run = RunInFolder(folder.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n");
+    EXPECT_EQ(run.out, kPrompt);
+    const std::string trace = ReadText(folder / "cyc_krok_po_kroku.txt");
+    EXPECT_EQ(trace.rfind("Nierosnace czasy wykonania:\n", 0), 0u);
+    EXPECT_EQ(trace.find("permutacja koncowa"), std::string::npos);
+}
+
+TEST(Run, CmaxIsSetBackAfterTheClosingSection) {
+    TempFolder folder;
+    Model model = testing::LoadText("ex 3 2  2 1 1 1  2 5 1 6  2 4 1 2");
+    ASSERT_TRUE(RunSchedule(model, folder.path()).ok());
+    EXPECT_EQ(model.Cmax, 0);
+    EXPECT_NE(ReadText(folder / "ex_krok_po_kroku.txt").find("Funkcja celu Cmax = 14\n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace jobshop

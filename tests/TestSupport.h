@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "model/Model.h"
+
+namespace jobshop::testing {
+
+// A fresh folder under the system's temporary directory, removed with all
+// its content when the object goes.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+std::string ReadText(const std::filesystem::path& path);
+void WriteText(const std::filesystem::path& path, std::string_view text);
+
+// A file of the source tree (examples, golden traces).
+std::filesystem::path SourcePath(std::string_view relative);
+
+// Loads and sorts an instance given as the text of input.txt; fails the
+// calling test if the text is rejected.
+Model LoadText(std::string_view text);
+
+// The result of RunProgram on a folder, with an empty standard input.
+struct RunResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+RunResult RunInFolder(const std::filesystem::path& folder);
+
+// The result of running the built program as a separate process in `folder`,
+// in a new session (so without a controlling terminal), stdin from /dev/null.
+RunResult RunProgramProcess(const std::filesystem::path& folder);
+
+}  // namespace jobshop::testing
