@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Makes sure the tools a build needs are present. Usage: ensure-tools.sh TOOL...
+# where TOOL is one of: cmake g++ gtest clang fuzzer. Missing ones are installed
+# with apt-get when running as root; otherwise the script names the Debian
+# packages to install and fails.
+set -euo pipefail
+
+package_for() {
+    case "$1" in
+        cmake) echo cmake ;;
+        g++) echo g++ ;;
+        gtest) echo libgtest-dev ;;
+        clang) echo clang ;;
+        fuzzer) echo libclang-rt-14-dev ;;
+    esac
+}
+
+present() {
+    case "$1" in
+        cmake | g++ | clang) command -v "$1" >/dev/null 2>&1 ;;
+        gtest) [ -e /usr/include/gtest/gtest.h ] && ls /usr/lib/*/libgtest.a /usr/lib/libgtest.a >/dev/null 2>&1 ;;
+        fuzzer) ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ;;
+    esac
+}
+
+missing=()
+for tool in "$@"; do
+    present "$tool" || missing+=("$(package_for "$tool")")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
+    echo "Installing ${missing[*]} ..." >&2
+    DEBIAN_FRONTEND=noninteractive apt-get update -qq >&2
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
+else
+    echo "Missing: ${missing[*]}. Install with: sudo apt-get install ${missing[*]}" >&2
+    exit 1
+fi
