@@ -31,19 +31,22 @@ bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
     Time* head = R.data();
     Operation* ready = ready_.data();
 
-    std::int32_t readyCount = 0;
+    std::int32_t queued = 0;
     for (Operation k = 1; k <= n; ++k) {
-        inDegree[k] = (PO[k] != 0) + (PM[k] != 0);
-        if (inDegree[k] == 0) ready[readyCount++] = k;
+        const std::int32_t degree = (PO[k] != 0) + (PM[k] != 0);
+        inDegree[k] = degree;
+        ready[queued] = k;
+        queued += degree == 0;
     }
     std::int32_t* levelSize = LevelEnd.data();
     std::fill(levelSize, levelSize + n + 2, 0);
 
+    // First in, first out: the operation taken next was queued long before,
+    // so consecutive iterations do not wait on each other.
     std::int32_t taken = 0;
     std::int32_t levels = 0;
-    while (readyCount > 0) {
-        const Operation k = ready[--readyCount];
-        ++taken;
+    while (taken < queued) {
+        const Operation k = ready[taken++];
         const Operation a = PO[k];
         const Operation b = PM[k];
         const std::int32_t l = std::max(level[a], level[b]) + 1;
@@ -51,8 +54,15 @@ bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
         ++levelSize[l];
         levels = std::max(levels, l);
         head[k] = std::max(head[a], head[b]) + p[k];
-        if (const Operation s = NO[k]; s != 0 && --inDegree[s] == 0) ready[readyCount++] = s;
-        if (const Operation s = NM[k]; s != 0 && --inDegree[s] == 0) ready[readyCount++] = s;
+        // A missing successor is operation 0, whose counter is set so that two
+        // decrements never bring it to 0: the pushes need no branch.
+        inDegree[0] = 3;
+        const Operation s1 = NO[k];
+        ready[queued] = s1;
+        queued += --inDegree[s1] == 0;
+        const Operation s2 = NM[k];
+        ready[queued] = s2;
+        queued += --inDegree[s2] == 0;
     }
     if (taken != n) return false;
 
