@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "model/Model.h"
 #include "report/TraceOutput.h"
@@ -9,9 +12,14 @@ namespace jobshop {
 
 // Writes the sections of the step-by-step trace from the model; it only reads
 // the model. Every line end is "\n"; fields are separated by one tab.
+//
+// Most of a trace repeats: consecutive tables differ in a few rows, and a
+// step changes one machine sequence. The writer keeps the text it wrote last
+// for every table row and every machine row and formats a row again only when
+// one of its values changed.
 class TraceWriter {
   public:
-    TraceWriter(const Model& model, TraceOutput& out) : model_(model), out_(out) {}
+    TraceWriter(const Model& model, TraceOutput& out);
 
     // "Nierosnace czasy wykonania:", then every operation of InsertionOrder as
     // "k(p)" followed by a tab, then an empty line.
@@ -39,10 +47,37 @@ class TraceWriter {
     bool failed() const { return out_.failed(); }
 
   private:
-    void WriteMachineRow(std::int32_t machine);
+    // Room for one table row: five fields of at most 11 characters and a tab
+    // (12 for a negative p), two of 11 (NM, PM) and two of at most 20 plus a
+    // separator (R, Q stay within 2^62 in magnitude).
+    static constexpr std::size_t kRowSlot = 128;
+    // Room for an operation number (at most 10 digits) and its tab.
+    static constexpr std::size_t kLabelSlot = 16;
+
+    char* RowSlot(Operation k) { return rowText_.data() + static_cast<std::size_t>(k) * kRowSlot; }
+    void FormatRowTail(Operation k, Time R, Time Q);
+    void PutLabel(Operation k);
+    std::string MachineRowText(std::int32_t machine) const;
 
     const Model& model_;
     TraceOutput& out_;
+
+    // Table rows as last written: the text in fixed slots, its length, the
+    // length of the part that never changes (Lp, M, p, NO, PO), and the
+    // values the changing part shows.
+    std::vector<char> rowText_;
+    std::vector<std::uint8_t> rowLength_;
+    std::vector<std::uint8_t> fixedLength_;
+    std::vector<Operation> shownNM_, shownPM_;
+    std::vector<Time> shownR_, shownQ_;
+
+    // Every operation number with its tab, formatted once.
+    std::vector<char> labelText_;
+    std::vector<std::uint8_t> labelLength_;
+
+    // Machine rows as last written, and how many operations each showed.
+    std::vector<std::string> machineRow_;
+    std::vector<std::int32_t> shownPlaced_;
 };
 
 }  // namespace jobshop
