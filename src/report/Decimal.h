@@ -1,0 +1,61 @@
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace jobshop {
+
+// Writes `value` in decimal (a minus sign for negatives, nothing else) at
+// `out`, two digits at a time from a table of "00" ... "99"; returns the
+// position after the last digit. Needs room for 20 characters.
+inline char* FormatDecimal(char* out, std::int64_t value) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+    if (value < 0) {
+        *out++ = '-';
+        magnitude = 0 - magnitude;
+    }
+    // log10 from the bit length (1233/4096 ~ log10(2)), then one correction.
+    static constexpr std::uint64_t kPowers[] = {1,
+                                                10,
+                                                100,
+                                                1000,
+                                                10000,
+                                                100000,
+                                                1000000,
+                                                10000000,
+                                                100000000,
+                                                1000000000,
+                                                10000000000,
+                                                100000000000,
+                                                1000000000000,
+                                                10000000000000,
+                                                100000000000000,
+                                                1000000000000000,
+                                                10000000000000000,
+                                                100000000000000000,
+                                                1000000000000000000,
+                                                10000000000000000000u};
+    const int guess = (std::bit_width(magnitude | 1) * 1233) >> 12;
+    const int digits = guess + (magnitude >= kPowers[guess]) + (magnitude == 0);
+    char* end = out + digits;
+    char* at = end;
+    while (magnitude >= 100) {
+        at -= 2;
+        std::memcpy(at, kPairs + (magnitude % 100) * 2, 2);
+        magnitude /= 100;
+    }
+    if (magnitude >= 10) {
+        at -= 2;
+        std::memcpy(at, kPairs + magnitude * 2, 2);
+    } else {
+        *--at = static_cast<char>('0' + magnitude);
+    }
+    return end;
+}
+
+}  // namespace jobshop
