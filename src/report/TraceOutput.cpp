@@ -1,12 +1,14 @@
 #include "report/TraceOutput.h"
 
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
+
+#include "report/Decimal.h"
 
 namespace jobshop {
 
@@ -21,15 +23,32 @@ FileSink::~FileSink() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool FileSink::Write(const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd_, data, size);
+bool FileSink::Write(std::span<const std::string_view> parts) {
+    constexpr std::size_t kMaxParts = 8;
+    iovec vector[kMaxParts];
+    std::size_t count = 0;
+    for (const std::string_view part : parts) {
+        if (part.empty()) continue;
+        if (count == kMaxParts) return false;
+        vector[count++] = {const_cast<char*>(part.data()), part.size()};
+    }
+    iovec* next = vector;
+    while (count > 0) {
+        ssize_t written = ::writev(fd_, next, static_cast<int>(count));
         if (written < 0) {
             if (errno == EINTR) continue;
             return false;
         }
-        data += written;
-        size -= static_cast<std::size_t>(written);
+        // A short write: skip what went out and go on with the rest.
+        while (count > 0 && static_cast<std::size_t>(written) >= next->iov_len) {
+            written -= static_cast<ssize_t>(next->iov_len);
+            ++next;
+            --count;
+        }
+        if (count > 0) {
+            next->iov_base = static_cast<char*>(next->iov_base) + written;
+            next->iov_len -= static_cast<std::size_t>(written);
+        }
     }
     return true;
 }
@@ -54,13 +73,26 @@ void TraceOutput::Put(std::string_view text) {
 }
 
 void TraceOutput::PutNumber(std::int64_t value) {
-    char* start = Reserve(24);
-    Commit(std::to_chars(start, start + 24, value).ptr);
+    Commit(FormatDecimal(Reserve(24), value));
+}
+
+void TraceOutput::PutBlock(std::string_view block) {
+    if (!block_.empty()) Drain();
+    block_ = block;
+    blockAfter_ = used_;
 }
 
 void TraceOutput::Drain() {
-    if (used_ > 0 && !failed_ && !sink_.Write(buffer_.data(), used_)) failed_ = true;
+    if ((used_ > 0 || !block_.empty()) && !failed_) {
+        const std::string_view all = {buffer_.data(), used_};
+        const std::string_view parts[] = {all.substr(0, blockAfter_), block_,
+                                          all.substr(blockAfter_)};
+        const bool written = block_.empty() ? sink_.Write(std::span(&all, 1)) : sink_.Write(parts);
+        if (!written) failed_ = true;
+    }
     used_ = 0;
+    block_ = {};
+    blockAfter_ = 0;
 }
 
 }  // namespace jobshop

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,9 @@ namespace jobshop {
 class ByteSink {
   public:
     virtual ~ByteSink() = default;
-    // Writes all bytes or reports failure.
-    virtual bool Write(const char* data, std::size_t size) = 0;
+    // Writes the parts one after the other, as one write where the sink
+    // allows, or reports failure.
+    virtual bool Write(std::span<const std::string_view> parts) = 0;
 };
 
 // A file in the file system, written with one system call per Write.
@@ -28,7 +30,7 @@ class FileSink final : public ByteSink {
     static std::unique_ptr<FileSink> Open(const std::filesystem::path& path, Mode mode);
     ~FileSink() override;
 
-    bool Write(const char* data, std::size_t size) override;
+    bool Write(std::span<const std::string_view> parts) override;
     // Closes the file; false if the system reports an error (for example a
     // delayed write error).
     bool Close();
@@ -41,8 +43,8 @@ class FileSink final : public ByteSink {
 // Discards everything; for measuring the schedule without the disk.
 class NullSink final : public ByteSink {
   public:
-    bool Write(const char*, std::size_t size) override {
-        written += size;
+    bool Write(std::span<const std::string_view> parts) override {
+        for (const std::string_view part : parts) written += part.size();
         return true;
     }
     std::uint64_t written = 0;
@@ -51,8 +53,8 @@ class NullSink final : public ByteSink {
 // Collects everything in memory.
 class StringSink final : public ByteSink {
   public:
-    bool Write(const char* data, std::size_t size) override {
-        text.append(data, size);
+    bool Write(std::span<const std::string_view> parts) override {
+        for (const std::string_view part : parts) text += part;
         return true;
     }
     std::string text;
@@ -62,6 +64,10 @@ class StringSink final : public ByteSink {
 // every Flush, which hands over exactly what the buffer holds in one Write.
 // The first failed Write makes the output failed; everything after it is
 // dropped.
+//
+// A large block that the caller keeps anyway can be put without copying it:
+// it is handed to the sink in place, between the bytes buffered before and
+// after it, in the same Write.
 class TraceOutput {
   public:
     static constexpr std::size_t kDefaultCapacity = 256 * 1024;
@@ -88,6 +94,10 @@ class TraceOutput {
     }
     void Commit(char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
 
+    // Puts `block` without copying it; its bytes must stay valid and unchanged
+    // until the next Flush or PutBlock, which hands them to the sink.
+    void PutBlock(std::string_view block);
+
     // A flush point: hands the buffered bytes to the sink (nothing if empty).
     void Flush() { Drain(); }
     bool failed() const { return failed_; }
@@ -98,6 +108,8 @@ class TraceOutput {
     ByteSink& sink_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
+    std::string_view block_;      // put in place, not yet handed over
+    std::size_t blockAfter_ = 0;  // buffered bytes that precede block_
     bool failed_ = false;
 };
 
