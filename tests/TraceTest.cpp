@@ -144,8 +144,10 @@ TEST(Trace, SecondRunReplacesTheFirst) {
 TEST(Trace, FlushPointsWriteWhatTheBufferHolds) {
     class RecordingSink final : public ByteSink {
       public:
-        bool Write(const char* data, std::size_t size) override {
-            writes.emplace_back(data, size);
+        bool Write(std::span<const std::string_view> parts) override {
+            std::string write;
+            for (const std::string_view part : parts) write += part;
+            writes.push_back(write);
             return true;
         }
         std::vector<std::string> writes;

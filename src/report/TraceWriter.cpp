@@ -1,9 +1,10 @@
 #include "report/TraceWriter.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <limits>
+
+#include "report/Decimal.h"
 
 namespace jobshop {
 namespace {
@@ -14,7 +15,7 @@ constexpr std::string_view kTableHeader = "Lp\tM\tp\tNO\tPO\tNM\tPM\tR\tQ\n";
 
 // Writes `value` and `end` at `out`; returns the position after them.
 char* Field(char* out, std::int64_t value, char end) {
-    out = std::to_chars(out, out + 20, value).ptr;
+    out = FormatDecimal(out, value);
     *out = end;
     return out + 1;
 }
@@ -25,14 +26,6 @@ constexpr Time kNeverShown = std::numeric_limits<Time>::min();
 }  // namespace
 
 TraceWriter::TraceWriter(const Model& model, TraceOutput& out) : model_(model), out_(out) {}
-
-void TraceWriter::PutLabel(Operation k) {
-    // Fixed-size copies: the label slot is wider than any label, and the
-    // output advances only by the label's length.
-    char* at = out_.Reserve(kLabelSlot);
-    std::memcpy(at, labelText_.data() + static_cast<std::size_t>(k) * kLabelSlot, kLabelSlot);
-    out_.Commit(at + labelLength_[k]);
-}
 
 void TraceWriter::WriteSortedList() {
     out_.Put("Nierosnace czasy wykonania:\n");
@@ -47,18 +40,38 @@ void TraceWriter::WriteSortedList() {
     out_.Put("\n\n");
 }
 
+// Consecutive topological orders often share a long first part; its text is
+// kept and only the rest is written anew.
 void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
+    const Operation n = model_.OpCount;
     if (labelText_.empty()) {
-        const std::size_t entries = static_cast<std::size_t>(model_.OpCount) + 1;
+        const std::size_t entries = static_cast<std::size_t>(n) + 1;
         labelText_.assign(entries * kLabelSlot, 0);
         labelLength_.assign(entries, 0);
-        for (Operation k = 1; k <= model_.OpCount; ++k) {
+        for (Operation k = 1; k <= n; ++k) {
             char* slot = labelText_.data() + static_cast<std::size_t>(k) * kLabelSlot;
             labelLength_[k] = static_cast<std::uint8_t>(Field(slot, k, '\t') - slot);
         }
+        shownTopo_.assign(entries, 0);
+        topoEnd_.assign(entries, 0);
+        topoText_.assign((entries + 1) * kLabelSlot, 0);
+    }
+    const auto first =
+        std::mismatch(topoOrder.begin() + 1, topoOrder.begin() + 1 + n, shownTopo_.begin() + 1);
+    const auto same = static_cast<Operation>(first.first - topoOrder.begin()) - 1;
+    std::size_t length = topoEnd_[same];
+    char* text = topoText_.data();
+    for (Operation r = same + 1; r <= n; ++r) {
+        const Operation k = topoOrder[r];
+        // Fixed-size copies: the label slot is wider than any label.
+        std::memcpy(text + length, labelText_.data() + static_cast<std::size_t>(k) * kLabelSlot,
+                    kLabelSlot);
+        length += labelLength_[k];
+        topoEnd_[r] = length;
+        shownTopo_[r] = k;
     }
     out_.Put("\nTopologicznie:\t");
-    for (Operation r = 1; r <= model_.OpCount; ++r) PutLabel(topoOrder[r]);
+    out_.PutBlock({text, length});
     out_.Put('\n');
     out_.Flush();
     out_.Put('\n');
@@ -79,46 +92,92 @@ void TraceWriter::FormatRowTail(Operation k, Time R, Time Q) {
     shownQ_[k] = Q;
 }
 
+void TraceWriter::PrepareTable() {
+    const Operation n = model_.OpCount;
+    const std::size_t entries = static_cast<std::size_t>(n) + 1;
+    rowText_.assign(entries * kRowSlot, 0);
+    rowLength_.assign(entries, 0);
+    fixedLength_.assign(entries, 0);
+    shownNM_.assign(entries, 0);
+    shownPM_.assign(entries, 0);
+    shownR_.assign(entries, kNeverShown);
+    shownQ_.assign(entries, kNeverShown);
+    for (Operation k = 1; k <= n; ++k) {
+        char* slot = RowSlot(k);
+        char* at = Field(slot, k, '\t');
+        at = Field(at, model_.M[k], '\t');
+        at = Field(at, model_.p[k], '\t');
+        at = Field(at, model_.NO[k], '\t');
+        at = Field(at, model_.PO[k], '\t');
+        fixedLength_[k] = static_cast<std::uint8_t>(at - slot);
+    }
+    changedRows_.reserve(entries);
+    rowStart_.assign(entries + 1, 0);
+    // A whole slot of slack behind the last row, for the fixed-size copies.
+    for (auto& image : tableImage_) image.assign((entries + 1) * kRowSlot, 0);
+}
+
+// Copies a row with a fixed-size copy (most rows fit in half a slot), which
+// beats a copy of the exact length; `to` needs a slot of room.
+void TraceWriter::CopyRow(char* to, Operation k) {
+    if (rowLength_[k] <= kRowSlot / 2) {
+        std::memcpy(to, RowSlot(k), kRowSlot / 2);
+    } else {
+        std::memcpy(to, RowSlot(k), kRowSlot);
+    }
+}
+
+// The rows of the new table in the image not used last time: runs of rows
+// that did not change are copied from the last image in one piece, changed
+// rows from their slots.
+std::string_view TraceWriter::BuildTableImage() {
+    const Operation n = model_.OpCount;
+    const char* last = tableImage_[currentImage_].data();
+    currentImage_ ^= 1;
+    char* image = tableImage_[currentImage_].data();
+    std::size_t* start = rowStart_.data();
+    std::size_t length = 0;
+    Operation from = 1;
+    // Rows from ... to-1 are unchanged: one copy, and their offsets move.
+    auto copyUnchanged = [&](Operation to) {
+        const std::size_t begin = start[from];
+        const std::size_t size = start[to] - begin;
+        std::memcpy(image + length, last + begin, size);
+        for (Operation k = from; k < to; ++k) start[k] = start[k] - begin + length;
+        length += size;
+    };
+    for (const Operation k : changedRows_) {
+        copyUnchanged(k);
+        start[k] = length;
+        CopyRow(image + length, k);
+        length += rowLength_[k];
+        from = k + 1;
+    }
+    copyUnchanged(n + 1);
+    start[n + 1] = length;
+    return {image, length};
+}
+
 void TraceWriter::WriteTable(std::span<const Time> R, std::span<const Time> Q) {
     const Operation n = model_.OpCount;
-    if (rowText_.empty()) {
-        const std::size_t entries = static_cast<std::size_t>(n) + 1;
-        rowText_.assign(entries * kRowSlot, 0);
-        rowLength_.assign(entries, 0);
-        fixedLength_.assign(entries, 0);
-        shownNM_.assign(entries, 0);
-        shownPM_.assign(entries, 0);
-        shownR_.assign(entries, kNeverShown);
-        shownQ_.assign(entries, kNeverShown);
-        for (Operation k = 1; k <= n; ++k) {
-            char* slot = RowSlot(k);
-            char* at = Field(slot, k, '\t');
-            at = Field(at, model_.M[k], '\t');
-            at = Field(at, model_.p[k], '\t');
-            at = Field(at, model_.NO[k], '\t');
-            at = Field(at, model_.PO[k], '\t');
-            fixedLength_[k] = static_cast<std::uint8_t>(at - slot);
+    if (rowText_.empty()) PrepareTable();
+
+    changedRows_.clear();
+    const Operation* NM = model_.NM.data();
+    const Operation* PM = model_.PM.data();
+    for (Operation k = 1; k <= n; ++k) {
+        // One test for all four values: the rows that changed are few.
+        if (((R[k] ^ shownR_[k]) | (Q[k] ^ shownQ_[k]) | (NM[k] ^ shownNM_[k]) |
+             (PM[k] ^ shownPM_[k])) != 0) {
+            FormatRowTail(k, R[k], Q[k]);
+            changedRows_.push_back(k);
         }
     }
 
     out_.Put(kTableHeader);
-    const Operation* NM = model_.NM.data();
-    const Operation* PM = model_.PM.data();
-    for (Operation k = 1; k <= n; ++k) {
-        if (R[k] != shownR_[k] || Q[k] != shownQ_[k] || NM[k] != shownNM_[k] ||
-            PM[k] != shownPM_[k]) {
-            FormatRowTail(k, R[k], Q[k]);
-        }
-        // Most rows fit in half a slot; copy a fixed size either way.
-        char* at = out_.Reserve(kRowSlot);
-        const std::uint8_t length = rowLength_[k];
-        if (length <= kRowSlot / 2) {
-            std::memcpy(at, RowSlot(k), kRowSlot / 2);
-        } else {
-            std::memcpy(at, RowSlot(k), kRowSlot);
-        }
-        out_.Commit(at + length);
-    }
+    // The image stays untouched until the table after next, long after the
+    // output has handed it over.
+    out_.PutBlock(BuildTableImage());
     out_.Put("\n\n");
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/Model.h"
@@ -55,8 +56,10 @@ class TraceWriter {
     static constexpr std::size_t kLabelSlot = 16;
 
     char* RowSlot(Operation k) { return rowText_.data() + static_cast<std::size_t>(k) * kRowSlot; }
+    void PrepareTable();
     void FormatRowTail(Operation k, Time R, Time Q);
-    void PutLabel(Operation k);
+    std::string_view BuildTableImage();
+    void CopyRow(char* to, Operation k);
     std::string MachineRowText(std::int32_t machine) const;
 
     const Model& model_;
@@ -71,9 +74,23 @@ class TraceWriter {
     std::vector<Operation> shownNM_, shownPM_;
     std::vector<Time> shownR_, shownQ_;
 
+    // The table's rows as one text, in two images used in turn: the one
+    // written last is the base of the next. rowStart_[k] is where row k
+    // starts in the current image; rowStart_[OpCount+1] is its length.
+    std::vector<char> tableImage_[2];
+    int currentImage_ = 0;
+    std::vector<std::size_t> rowStart_;
+    std::vector<Operation> changedRows_;  // rows formatted anew for this table
+
     // Every operation number with its tab, formatted once.
     std::vector<char> labelText_;
     std::vector<std::uint8_t> labelLength_;
+
+    // The topological line as last written: its order, its text, and where
+    // the text of each rank ends (topoEnd_[0] is 0).
+    std::vector<Operation> shownTopo_;
+    std::vector<char> topoText_;
+    std::vector<std::size_t> topoEnd_;
 
     // Machine rows as last written, and how many operations each showed.
     std::vector<std::string> machineRow_;
