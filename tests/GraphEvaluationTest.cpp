@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "TestSupport.h"
@@ -123,6 +126,86 @@ TEST(GraphEvaluation, ReportsACycle) {
     GraphEvaluation graph(model.OpCount);
     EXPECT_FALSE(graph.EvaluateGraph(model));
     EXPECT_FALSE(graph.EvaluateGraphWithMakespan(model));
+}
+
+// One evaluation object follows a schedule through arbitrary changes of the
+// machine links (insertions anywhere, cleared machines, whole sequences
+// rebuilt) and must always agree with a fresh evaluation of the same graph.
+TEST(GraphEvaluation, FollowsAnyChangeOfLinksLikeAFreshEvaluation) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 60; ++round) {
+        // Every fifth instance spans several of the chunks in which links
+        // are compared.
+        const int jobs = round % 5 == 4 ? 25 + round % 7 : 2 + round % 7;
+        const int machines = 1 + round % 5 + (round % 5 == 4 ? 3 : 0);
+        std::string text = "rewire";
+        for (const int size : {jobs, machines}) (text += ' ') += std::to_string(size);
+        std::vector<int> route(machines);
+        for (int j = 0; j < jobs; ++j) {
+            std::iota(route.begin(), route.end(), 1);
+            std::shuffle(route.begin(), route.end(), rng);
+            for (const int m : route) {
+                (text += ' ') += std::to_string(m);
+                (text += ' ') += std::to_string(std::uniform_int_distribution<int>(1, 9)(rng));
+            }
+        }
+        SCOPED_TRACE(text);
+        Model model = LoadText(text);
+        ClearSchedule(model);
+        GraphEvaluation followed(model.OpCount);
+        auto check = [&] {
+            GraphEvaluation fresh(model.OpCount);
+            ASSERT_TRUE(fresh.EvaluateGraph(model));
+            fresh.ComputeTails(model);
+            ASSERT_TRUE(followed.EvaluateGraph(model));
+            followed.ComputeTails(model);
+            EXPECT_EQ(followed.TopoOrder, fresh.TopoOrder);
+            EXPECT_EQ(followed.R, fresh.R);
+            EXPECT_EQ(followed.Q, fresh.Q);
+        };
+        // A random interleaving of the jobs ranks every operation after its
+        // job predecessor; machine sequences that follow the ranks cannot
+        // close a cycle. Operations go in at random, each where its rank puts
+        // it, so insertions land anywhere in a sequence. Every few steps a
+        // machine is cleared and refilled.
+        std::vector<std::int32_t> rank(model.OpCount + 1);
+        {
+            std::vector<int> next(jobs, 0);
+            std::vector<int> open(jobs);
+            std::iota(open.begin(), open.end(), 0);
+            for (std::int32_t r = 1; r <= model.OpCount; ++r) {
+                const auto pick =
+                    std::uniform_int_distribution<std::size_t>(0, open.size() - 1)(rng);
+                const int j = open[pick];
+                rank[j * machines + ++next[j]] = r;
+                if (next[j] == machines) open.erase(open.begin() + static_cast<long>(pick));
+            }
+        }
+        std::vector<Operation> arrival(model.OpCount);
+        std::iota(arrival.begin(), arrival.end(), 1);
+        std::shuffle(arrival.begin(), arrival.end(), rng);
+        check();
+        int steps = 0;
+        for (const Operation k : arrival) {
+            const std::int32_t i = model.M[k];
+            std::int32_t b = 1;
+            while (b <= model.PlacedCount[i] && rank[model.PI(i)[b]] < rank[k]) ++b;
+            CommitOperation(model, k, i, b);
+            check();
+            if (++steps % 5 == 0) {
+                std::vector<Operation> saved(model.PI(i) + 1,
+                                             model.PI(i) + 1 + model.PlacedCount[i]);
+                for (const Operation o : saved) model.NM[o] = model.PM[o] = 0;
+                std::fill(model.PI(i) + 1, model.PI(i) + 1 + model.PlacedCount[i], 0);
+                model.PlacedCount[i] = 0;
+                check();
+                for (std::size_t j = 0; j < saved.size(); ++j) {
+                    CommitOperation(model, saved[j], i, static_cast<std::int32_t>(j) + 1);
+                }
+                check();
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -94,8 +94,9 @@ struct ReferenceStep {
 };
 
 // The program's evaluation of the same graph must agree with the reference.
-void ExpectSameEvaluation(const Model& m, const ReferenceGraph& expected) {
-    GraphEvaluation graph(m.OpCount);
+// `graph` lives through the whole run, as in the program, so it builds on
+// its previous evaluation.
+void ExpectSameEvaluation(const Model& m, GraphEvaluation& graph, const ReferenceGraph& expected) {
     ASSERT_TRUE(graph.EvaluateGraph(m));
     graph.ComputeTails(m);
     const auto end = static_cast<std::size_t>(m.OpCount) + 1;
@@ -112,6 +113,7 @@ void ExpectSameEvaluation(const Model& m, const ReferenceGraph& expected) {
 // step's evaluation is also checked against the program's.
 std::vector<ReferenceStep> ReferenceBuild(Model& m, bool& cycle, bool compare = false) {
     ClearSchedule(m);
+    GraphEvaluation graph(m.OpCount);
     std::vector<std::vector<Operation>> seq(m.MachineCount + 1);
     std::vector<ReferenceStep> steps;
     cycle = false;
@@ -133,7 +135,7 @@ std::vector<ReferenceStep> ReferenceBuild(Model& m, bool& cycle, bool compare = 
                 cycle = true;
                 return steps;
             }
-            if (compare) ExpectSameEvaluation(m, g);
+            if (compare) ExpectSameEvaluation(m, graph, g);
             const auto c = static_cast<std::int32_t>(seq[i].size());
             Time best = 0;
             for (std::int32_t j = c + 1; j >= 1; --j) {

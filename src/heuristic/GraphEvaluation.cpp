@@ -1,6 +1,8 @@
 #include "heuristic/GraphEvaluation.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 
 namespace jobshop {
 
@@ -9,24 +11,58 @@ GraphEvaluation::GraphEvaluation(std::int32_t opCount) {
     R.assign(entries, 0);
     Q.assign(entries, 0);
     TopoOrder.assign(entries, 0);
-    InDegree.assign(entries, 0);
     Level.assign(entries, 0);
-    LevelEnd.assign(entries, 0);
+    levelSize_.assign(entries, 0);
+    levelStart_.assign(entries, 0);
+    levelCursor_.assign(entries, 0);
+    inDegree_.assign(entries, 0);
     ready_.assign(entries, 0);
+    seenPM_.assign(entries, 0);
+    seenNM_.assign(entries, 0);
+    tailQueued_.assign(entries, 0);
+    headSeeds_.reserve(entries);
+    tailSeeds_.reserve(entries);
+    queued_.assign(entries, 0);
+    bucketFirst_.assign(entries, 0);
+    bucketNext_.assign(entries, 0);
 }
 
-// One pass in any topological order (Kahn's) gives every operation its level
-// and its head, since both depend only on the predecessors. A counting sort by
-// level, scanning operations by increasing number, then yields the level-by-
-// level order with the number order inside each level.
 bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
+    bool done = false;
+    if (headsValid_) {
+        FindChangedLinks(model);
+        done = UpdateHeads(model);
+    }
+    if (!done) {
+        // The first evaluation, or one whose changes reach too far (or round a
+        // cycle): evaluate everything, tails included.
+        std::copy(model.PM.begin(), model.PM.end(), seenPM_.begin());
+        std::copy(model.NM.begin(), model.NM.end(), seenNM_.begin());
+        tailsValid_ = false;
+        headsValid_ = EvaluateWhole(model);
+        if (!headsValid_) return false;
+    }
+    if (makespan != nullptr) {
+        for (Operation k = 1; k <= model.OpCount; ++k) *makespan = std::max(*makespan, R[k]);
+    }
+    return true;
+}
+
+// Kahn's algorithm with a first-in-first-out queue: the operation taken next
+// was queued long before, so consecutive iterations do not wait on each
+// other. The queue also stays sorted by level: an operation is freed by its
+// last predecessor taken, which has the highest level among its
+// predecessors, so it is one level above the operation being taken, and
+// everything queued is at most that. Each level therefore fills one stretch
+// of the queue.
+bool GraphEvaluation::EvaluateWhole(const Model& model) {
     const Operation n = model.OpCount;
     const std::int32_t* p = model.p.data();
     const Operation* PO = model.PO.data();
     const Operation* PM = model.PM.data();
     const Operation* NO = model.NO.data();
     const Operation* NM = model.NM.data();
-    std::int32_t* inDegree = InDegree.data();
+    std::int32_t* inDegree = inDegree_.data();
     std::int32_t* level = Level.data();
     Time* head = R.data();
     Operation* ready = ready_.data();
@@ -38,13 +74,9 @@ bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
         ready[queued] = k;
         queued += degree == 0;
     }
-    std::int32_t* levelSize = LevelEnd.data();
-    std::fill(levelSize, levelSize + n + 2, 0);
-
-    // First in, first out: the operation taken next was queued long before,
-    // so consecutive iterations do not wait on each other.
+    std::fill(levelSize_.begin(), levelSize_.end(), 0);
+    std::int32_t* levelSize = levelSize_.data();
     std::int32_t taken = 0;
-    std::int32_t levels = 0;
     while (taken < queued) {
         const Operation k = ready[taken++];
         const Operation a = PO[k];
@@ -52,7 +84,6 @@ bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
         const std::int32_t l = std::max(level[a], level[b]) + 1;
         level[k] = l;
         ++levelSize[l];
-        levels = std::max(levels, l);
         head[k] = std::max(head[a], head[b]) + p[k];
         // A missing successor is operation 0, whose counter is set so that two
         // decrements never bring it to 0: the pushes need no branch.
@@ -65,24 +96,156 @@ bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
         queued += --inDegree[s2] == 0;
     }
     if (taken != n) return false;
-
-    // levelSize[l] becomes the last rank used before level l starts.
-    std::int32_t rank = 0;
-    for (std::int32_t l = 1; l <= levels; ++l) {
-        const std::int32_t size = levelSize[l];
-        levelSize[l] = rank;
-        rank += size;
-    }
-    Operation* order = TopoOrder.data();
-    for (Operation k = 1; k <= n; ++k) order[++levelSize[level[k]]] = k;
-
-    if (makespan != nullptr) {
-        for (Operation k = 1; k <= n; ++k) *makespan = std::max(*makespan, head[k]);
-    }
+    PlaceLevels(n, 1);
     return true;
 }
 
+// Ranks of the levels below fromLevel stay as they are; the operations of
+// fromLevel and above are placed anew, by increasing number within a level.
+void GraphEvaluation::PlaceLevels(Operation n, std::int32_t fromLevel) {
+    std::int32_t* start = levelStart_.data();
+    std::int32_t* cursor = levelCursor_.data();
+    std::int32_t rank = fromLevel == 1 ? 0 : start[fromLevel - 1] + levelSize_[fromLevel - 1];
+    for (std::int32_t l = fromLevel; rank < n && l <= n; ++l) {
+        start[l] = rank;
+        cursor[l] = rank;
+        rank += levelSize_[l];
+    }
+    const std::int32_t* level = Level.data();
+    Operation* order = TopoOrder.data();
+    for (Operation k = 1; k <= n; ++k) {
+        const std::int32_t l = level[k];
+        if (l >= fromLevel) order[++cursor[l]] = k;
+    }
+}
+
+// Compares the machine links with those of the last evaluation, in chunks
+// first since only a few change between steps.
+void GraphEvaluation::FindChangedLinks(const Model& model) {
+    constexpr Operation kChunk = 64;
+    const Operation n = model.OpCount;
+    const Operation* PM = model.PM.data();
+    const Operation* NM = model.NM.data();
+    headSeeds_.clear();
+    for (Operation first = 1; first <= n; first += kChunk) {
+        const auto size = static_cast<std::size_t>(std::min(kChunk, n - first + 1));
+        const bool samePM = std::memcmp(PM + first, &seenPM_[first], size * sizeof(Operation)) == 0;
+        const bool sameNM = std::memcmp(NM + first, &seenNM_[first], size * sizeof(Operation)) == 0;
+        if (samePM && sameNM) continue;
+        for (Operation k = first; k < first + static_cast<Operation>(size); ++k) {
+            if (PM[k] != seenPM_[k]) {
+                seenPM_[k] = PM[k];
+                headSeeds_.push_back(k);
+            }
+            if (NM[k] != seenNM_[k]) {
+                seenNM_[k] = NM[k];
+                PushTailSeed(k);
+            }
+        }
+    }
+}
+
+void GraphEvaluation::Enqueue(Operation k, std::int32_t level) {
+    if (queued_[k]) return;
+    queued_[k] = 1;
+    bucketNext_[k] = bucketFirst_[level];
+    bucketFirst_[level] = k;
+    lowestBucket_ = std::min(lowestBucket_, level);
+    highestBucket_ = std::max(highestBucket_, level);
+    ++queuedCount_;
+}
+
+Operation GraphEvaluation::TakeLowest() {
+    while (bucketFirst_[lowestBucket_] == 0) ++lowestBucket_;
+    return TakeFrom(lowestBucket_);
+}
+
+Operation GraphEvaluation::TakeHighest() {
+    while (bucketFirst_[highestBucket_] == 0) --highestBucket_;
+    return TakeFrom(highestBucket_);
+}
+
+Operation GraphEvaluation::TakeFrom(std::int32_t level) {
+    const Operation k = bucketFirst_[level];
+    bucketFirst_[level] = bucketNext_[k];
+    queued_[k] = 0;
+    --queuedCount_;
+    return k;
+}
+
+void GraphEvaluation::ClearQueue() {
+    while (queuedCount_ > 0) TakeLowest();
+    lowestBucket_ = std::numeric_limits<std::int32_t>::max();
+    highestBucket_ = 0;
+}
+
+// Re-evaluates the operations whose predecessors changed, and from each one
+// whose level or head changed, its successors; lowest level first, which
+// keeps repeats rare. An operation waits in the queue at most once, and is
+// queued again if a predecessor changes after it was taken. Whatever the
+// order, every operation ends up consistent with its predecessors, and on an
+// acyclic graph that is the one solution. Returns false when the work passes
+// the size of the graph (or a level passes OpCount, which only a cycle
+// allows): the caller then evaluates the whole graph.
+bool GraphEvaluation::UpdateHeads(const Model& model) {
+    const Operation n = model.OpCount;
+    const std::int32_t* p = model.p.data();
+    const Operation* PO = model.PO.data();
+    const Operation* PM = model.PM.data();
+    const Operation* NO = model.NO.data();
+    const Operation* NM = model.NM.data();
+    std::int32_t* level = Level.data();
+    Time* head = R.data();
+
+    for (const Operation k : headSeeds_) Enqueue(k, level[k]);
+    std::int32_t lowestChanged = std::numeric_limits<std::int32_t>::max();
+    std::int32_t budget = n;
+    while (queuedCount_ > 0) {
+        if (--budget < 0) {
+            ClearQueue();
+            return false;
+        }
+        const Operation k = TakeLowest();
+        const Operation a = PO[k];
+        const Operation b = PM[k];
+        const std::int32_t l = std::max(level[a], level[b]) + 1;
+        const Time r = std::max(head[a], head[b]) + p[k];
+        if (l == level[k] && r == head[k]) continue;
+        if (l > n) {
+            ClearQueue();
+            return false;
+        }
+        if (l != level[k]) {
+            lowestChanged = std::min({lowestChanged, l, level[k]});
+            --levelSize_[level[k]];
+            ++levelSize_[l];
+            level[k] = l;
+        }
+        head[k] = r;
+        if (NO[k] != 0) Enqueue(NO[k], l + 1);
+        if (NM[k] != 0) Enqueue(NM[k], l + 1);
+    }
+    ClearQueue();
+    if (lowestChanged <= n) PlaceLevels(n, lowestChanged);
+    return true;
+}
+
+void GraphEvaluation::PushTailSeed(Operation k) {
+    if (tailQueued_[k]) return;
+    tailQueued_[k] = 1;
+    tailSeeds_.push_back(k);
+}
+
 void GraphEvaluation::ComputeTails(const Model& model) {
+    if (tailsValid_) {
+        UpdateTails(model);
+    } else {
+        ComputeAllTails(model);
+        tailsValid_ = true;
+    }
+}
+
+void GraphEvaluation::ComputeAllTails(const Model& model) {
     const std::int32_t* p = model.p.data();
     const Operation* NO = model.NO.data();
     const Operation* NM = model.NM.data();
@@ -92,6 +255,44 @@ void GraphEvaluation::ComputeTails(const Model& model) {
         const Operation k = order[r];
         tail[k] = std::max(tail[NO[k]], tail[NM[k]]) + p[k];
     }
+    for (const Operation k : tailSeeds_) tailQueued_[k] = 0;
+    tailSeeds_.clear();
+}
+
+// Re-evaluates the operations whose successors changed, highest level first.
+// Levels are final by now and every successor stands on a higher level, so
+// each operation is taken once, after all its successors are settled; work
+// beyond the size of the graph cannot happen then, and would be answered by
+// computing all tails.
+void GraphEvaluation::UpdateTails(const Model& model) {
+    const std::int32_t* p = model.p.data();
+    const Operation* PO = model.PO.data();
+    const Operation* PM = model.PM.data();
+    const Operation* NO = model.NO.data();
+    const Operation* NM = model.NM.data();
+    const std::int32_t* level = Level.data();
+    Time* tail = Q.data();
+
+    for (const Operation k : tailSeeds_) {
+        tailQueued_[k] = 0;
+        Enqueue(k, level[k]);
+    }
+    tailSeeds_.clear();
+    std::int32_t budget = model.OpCount;
+    while (queuedCount_ > 0) {
+        if (--budget < 0) {
+            ClearQueue();
+            ComputeAllTails(model);
+            return;
+        }
+        const Operation k = TakeHighest();
+        const Time q = std::max(tail[NO[k]], tail[NM[k]]) + p[k];
+        if (q == tail[k]) continue;
+        tail[k] = q;
+        if (PO[k] != 0) Enqueue(PO[k], level[PO[k]]);
+        if (PM[k] != 0) Enqueue(PM[k], level[PM[k]]);
+    }
+    ClearQueue();
 }
 
 Time GraphEvaluation::InsertionEstimate(const Model& model, Operation o, Operation u,

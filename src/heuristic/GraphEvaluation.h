@@ -11,8 +11,13 @@ namespace jobshop {
 // with arcs PO[k] -> k and PM[k] -> k. Operation 0 stands for both the missing
 // start and the missing end, so R[0] = Q[0] = 0 at all times.
 //
-// The work arrays are sized once for an instance; an evaluation costs
-// O(OpCount) and allocates nothing.
+// One object serves the evaluations of one run: p, NO and PO must not change
+// between them, while the machine links NM and PM may change in any way. An
+// evaluation starts from what the previous one computed and redoes only the
+// operations whose links changed and those their changes reach; when that
+// work grows past the size of the graph it evaluates the whole graph instead.
+// Either way the results are those of a fresh evaluation. The work arrays are
+// sized once; an evaluation allocates nothing.
 class GraphEvaluation {
   public:
     explicit GraphEvaluation(std::int32_t opCount);
@@ -46,11 +51,45 @@ class GraphEvaluation {
 
   private:
     bool Evaluate(const Model& model, Time* makespan);
+    bool EvaluateWhole(const Model& model);
+    void FindChangedLinks(const Model& model);
+    bool UpdateHeads(const Model& model);
+    void PlaceLevels(Operation n, std::int32_t fromLevel);
+    void ComputeAllTails(const Model& model);
+    void UpdateTails(const Model& model);
+    void PushTailSeed(Operation k);
+    void Enqueue(Operation k, std::int32_t level);
+    Operation TakeLowest();
+    Operation TakeHighest();
+    Operation TakeFrom(std::int32_t level);
+    void ClearQueue();
 
-    std::vector<std::int32_t> InDegree;  // predecessors not yet taken
-    std::vector<std::int32_t> Level;     // 1 + level; entry 0 is 0
-    std::vector<std::int32_t> LevelEnd;  // per level: ranks filled so far
-    std::vector<Operation> ready_;       // operations whose predecessors are all taken
+    // Level of each operation plus one (a source has 1); entry 0 is 0.
+    std::vector<std::int32_t> Level;
+    // Per level: the number of operations and the rank before its first one.
+    std::vector<std::int32_t> levelSize_, levelStart_, levelCursor_;
+    std::vector<std::int32_t> inDegree_;  // predecessors not yet taken
+    std::vector<Operation> ready_;        // operations whose predecessors are all taken
+
+    // The machine links the last evaluation saw, and whether its results
+    // (heads, levels, TopoOrder) can be built on.
+    std::vector<Operation> seenPM_, seenNM_;
+    bool headsValid_ = false;
+    std::vector<Operation> headSeeds_;  // predecessor link changed since then
+
+    // Tails: valid for the links of the last ComputeTails; operations whose
+    // successor link changed since then are queued once each.
+    bool tailsValid_ = false;
+    std::vector<Operation> tailSeeds_;
+    std::vector<char> tailQueued_;
+
+    // Work queue: one list of operations per level, each operation in it at
+    // most once; lowestBucket_ and highestBucket_ bound the levels in use.
+    std::vector<char> queued_;
+    std::vector<Operation> bucketFirst_, bucketNext_;  // 0 ends a list
+    std::int32_t queuedCount_ = 0;
+    std::int32_t lowestBucket_ = INT32_MAX;
+    std::int32_t highestBucket_ = 0;
 };
 
 }  // namespace jobshop
