@@ -165,10 +165,14 @@ void TraceWriter::WriteTable(std::span<const Time> R, std::span<const Time> Q) {
     changedRows_.clear();
     const Operation* NM = model_.NM.data();
     const Operation* PM = model_.PM.data();
+    const Time* shownR = shownR_.data();
+    const Time* shownQ = shownQ_.data();
+    const Operation* shownNM = shownNM_.data();
+    const Operation* shownPM = shownPM_.data();
     for (Operation k = 1; k <= n; ++k) {
         // One test for all four values: the rows that changed are few.
-        if (((R[k] ^ shownR_[k]) | (Q[k] ^ shownQ_[k]) | (NM[k] ^ shownNM_[k]) |
-             (PM[k] ^ shownPM_[k])) != 0) {
+        if (((R[k] ^ shownR[k]) | (Q[k] ^ shownQ[k]) | (NM[k] ^ shownNM[k]) |
+             (PM[k] ^ shownPM[k])) != 0) {
             FormatRowTail(k, R[k], Q[k]);
             changedRows_.push_back(k);
         }
