@@ -1,6 +1,7 @@
 #include "report/TraceOutput.h"
 
 #include <fcntl.h>
+#include <linux/falloc.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -16,22 +17,41 @@ std::unique_ptr<FileSink> FileSink::Open(const std::filesystem::path& path, Mode
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::kAppend ? O_APPEND : O_TRUNC);
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return nullptr;
-    return std::unique_ptr<FileSink>(new FileSink(fd));
+    return std::unique_ptr<FileSink>(new FileSink(fd, mode == Mode::kTruncate));
+}
+
+// Best effort: where the file system cannot reserve (or the file is a
+// device), reserving stops and the writes go on as usual.
+void FileSink::Reserve(std::uint64_t end) {
+    constexpr std::uint64_t kMin = 1 << 20;
+    constexpr std::uint64_t kMax = 16 << 20;
+    const std::uint64_t ahead = std::clamp<std::uint64_t>(written_, kMin, kMax);
+    const std::uint64_t target = end + ahead;
+    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(reserved_),
+                    static_cast<off_t>(target - reserved_)) != 0) {
+        preallocate_ = false;
+        return;
+    }
+    reserved_ = target;
 }
 
 FileSink::~FileSink() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) Close();
 }
 
 bool FileSink::Write(std::span<const std::string_view> parts) {
     constexpr std::size_t kMaxParts = 8;
     iovec vector[kMaxParts];
     std::size_t count = 0;
+    std::uint64_t total = 0;
     for (const std::string_view part : parts) {
         if (part.empty()) continue;
         if (count == kMaxParts) return false;
         vector[count++] = {const_cast<char*>(part.data()), part.size()};
+        total += part.size();
     }
+    if (preallocate_ && written_ + total > reserved_) Reserve(written_ + total);
+    written_ += total;
     iovec* next = vector;
     while (count > 0) {
         ssize_t written = ::writev(fd_, next, static_cast<int>(count));
@@ -56,6 +76,12 @@ bool FileSink::Write(std::span<const std::string_view> parts) {
 bool FileSink::Close() {
     const int fd = fd_;
     fd_ = -1;
+    // Blocks reserved beyond the end go back; the file's size and content
+    // are what was written either way.
+    if (reserved_ > written_) {
+        while (::ftruncate(fd, static_cast<off_t>(written_)) != 0 && errno == EINTR) {
+        }
+    }
     return ::close(fd) == 0;
 }
 

@@ -36,8 +36,16 @@ class FileSink final : public ByteSink {
     bool Close();
 
   private:
-    explicit FileSink(int fd) : fd_(fd) {}
+    FileSink(int fd, bool preallocate) : fd_(fd), preallocate_(preallocate) {}
+    void Reserve(std::uint64_t end);
+
     int fd_;
+    // A file written from its start reserves disk blocks ahead of what it
+    // holds, so the file system need not allocate them write by write and
+    // again when the file is closed; Close gives back what was not used.
+    bool preallocate_;
+    std::uint64_t written_ = 0;
+    std::uint64_t reserved_ = 0;
 };
 
 // Discards everything; for measuring the schedule without the disk.

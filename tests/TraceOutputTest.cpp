@@ -1,0 +1,88 @@
+#include "report/TraceOutput.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace jobshop {
+namespace {
+
+class RecordingSink final : public ByteSink {
+  public:
+    bool Write(std::span<const std::string_view> parts) override {
+        std::string write;
+        for (const std::string_view part : parts) write += part;
+        writes.push_back(write);
+        return true;
+    }
+    std::vector<std::string> writes;
+};
+
+// A block goes out in place, between what was buffered before and after it,
+// in the same write; a second block, or a full buffer, hands the first one
+// over first, so the bytes keep their order.
+TEST(TraceOutput, BlocksKeepTheirPlaceInTheStream) {
+    RecordingSink sink;
+    TraceOutput out(sink, TraceOutput::kMaxReserve);
+    const std::string first = "[first block]";
+    const std::string second = "[second block]";
+    out.Put("a");
+    out.PutBlock(first);
+    out.Put("b");
+    out.PutBlock(second);  // drains "a", the first block and "b"
+    out.Put("c");
+    out.Flush();
+    out.Flush();  // nothing buffered: no write
+    const std::string filler(TraceOutput::kMaxReserve, 'x');
+    out.PutBlock(first);
+    out.Put(filler);
+    out.Put("y");  // the buffer is full: the block and the filler go out
+    out.Flush();
+    ASSERT_EQ(sink.writes.size(), 4u);
+    EXPECT_EQ(sink.writes[0], "a" + first + "b");
+    EXPECT_EQ(sink.writes[1], second + "c");
+    EXPECT_EQ(sink.writes[2], first + filler);
+    EXPECT_EQ(sink.writes[3], "y");
+}
+
+// Disk blocks reserved ahead of the writes are given back at close: the
+// file holds exactly what was written and little more than its size.
+TEST(FileSink, WritesExactlyAndGivesBackReservedBlocks) {
+    testing::TempFolder folder;
+    const auto path = folder / "trace.txt";
+    std::string expected;
+    {
+        auto file = FileSink::Open(path, FileSink::Mode::kTruncate);
+        ASSERT_TRUE(file);
+        TraceOutput out(*file, 4096);
+        for (int i = 0; i < 20000; ++i) {
+            const std::string line = std::to_string(i) + "\tline of the trace\n";
+            expected += line;
+            out.Put(line);
+            if (i % 7 == 0) out.Flush();
+        }
+        out.Flush();
+        ASSERT_FALSE(out.failed());
+        ASSERT_TRUE(file->Close());
+    }
+    {
+        auto file = FileSink::Open(path, FileSink::Mode::kAppend);
+        ASSERT_TRUE(file);
+        TraceOutput out(*file);
+        out.Put("closing\n");
+        expected += "closing\n";
+        out.Flush();
+        ASSERT_TRUE(file->Close());
+    }
+    EXPECT_EQ(testing::ReadText(path), expected);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_LE(static_cast<std::uint64_t>(info.st_blocks) * 512, expected.size() + 64 * 1024);
+}
+
+}  // namespace
+}  // namespace jobshop
