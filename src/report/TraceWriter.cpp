@@ -40,18 +40,30 @@ void TraceWriter::WriteSortedList() {
     out_.Put("\n\n");
 }
 
+void TraceWriter::PrepareLabels() {
+    const std::size_t entries = static_cast<std::size_t>(model_.OpCount) + 1;
+    labelText_.assign(entries * kLabelSlot, 0);
+    labelLength_.assign(entries, 0);
+    for (Operation k = 0; k <= model_.OpCount; ++k) {
+        char* slot = labelText_.data() + static_cast<std::size_t>(k) * kLabelSlot;
+        labelLength_[k] = static_cast<std::uint8_t>(Field(slot, k, '\t') - slot);
+    }
+}
+
+// Writes the label of operation k (0 included) with a fixed-size copy, the
+// slot being wider than any label; `to` needs a label slot of room.
+char* TraceWriter::CopyLabel(char* to, Operation k) const {
+    std::memcpy(to, labelText_.data() + static_cast<std::size_t>(k) * kLabelSlot, kLabelSlot);
+    return to + labelLength_[k];
+}
+
 // Consecutive topological orders often share a long first part; its text is
 // kept and only the rest is written anew.
 void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
     const Operation n = model_.OpCount;
-    if (labelText_.empty()) {
+    if (labelText_.empty()) PrepareLabels();
+    if (shownTopo_.empty()) {
         const std::size_t entries = static_cast<std::size_t>(n) + 1;
-        labelText_.assign(entries * kLabelSlot, 0);
-        labelLength_.assign(entries, 0);
-        for (Operation k = 1; k <= n; ++k) {
-            char* slot = labelText_.data() + static_cast<std::size_t>(k) * kLabelSlot;
-            labelLength_[k] = static_cast<std::uint8_t>(Field(slot, k, '\t') - slot);
-        }
         shownTopo_.assign(entries, 0);
         topoEnd_.assign(entries, 0);
         topoText_.assign((entries + 1) * kLabelSlot, 0);
@@ -63,10 +75,7 @@ void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
     char* text = topoText_.data();
     for (Operation r = same + 1; r <= n; ++r) {
         const Operation k = topoOrder[r];
-        // Fixed-size copies: the label slot is wider than any label.
-        std::memcpy(text + length, labelText_.data() + static_cast<std::size_t>(k) * kLabelSlot,
-                    kLabelSlot);
-        length += labelLength_[k];
+        length = static_cast<std::size_t>(CopyLabel(text + length, k) - text);
         topoEnd_[r] = length;
         shownTopo_[r] = k;
     }
@@ -81,8 +90,8 @@ void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
 void TraceWriter::FormatRowTail(Operation k, Time R, Time Q) {
     char* slot = RowSlot(k);
     char* at = slot + fixedLength_[k];
-    at = Field(at, model_.NM[k], '\t');
-    at = Field(at, model_.PM[k], '\t');
+    at = CopyLabel(at, model_.NM[k]);
+    at = CopyLabel(at, model_.PM[k]);
     at = Field(at, R, '\t');
     at = Field(at, Q, '\n');
     rowLength_[k] = static_cast<std::uint8_t>(at - slot);
@@ -94,6 +103,7 @@ void TraceWriter::FormatRowTail(Operation k, Time R, Time Q) {
 
 void TraceWriter::PrepareTable() {
     const Operation n = model_.OpCount;
+    if (labelText_.empty()) PrepareLabels();
     const std::size_t entries = static_cast<std::size_t>(n) + 1;
     rowText_.assign(entries * kRowSlot, 0);
     rowLength_.assign(entries, 0);

@@ -56,6 +56,8 @@ class TraceWriter {
     static constexpr std::size_t kLabelSlot = 16;
 
     char* RowSlot(Operation k) { return rowText_.data() + static_cast<std::size_t>(k) * kRowSlot; }
+    void PrepareLabels();
+    char* CopyLabel(char* to, Operation k) const;
     void PrepareTable();
     void FormatRowTail(Operation k, Time R, Time Q);
     std::string_view BuildTableImage();
@@ -82,7 +84,7 @@ class TraceWriter {
     std::vector<std::size_t> rowStart_;
     std::vector<Operation> changedRows_;  // rows formatted anew for this table
 
-    // Every operation number with its tab, formatted once.
+    // Every operation number (0 included) with its tab, formatted once.
     std::vector<char> labelText_;
     std::vector<std::uint8_t> labelLength_;
 
