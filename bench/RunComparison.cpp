@@ -8,7 +8,9 @@
 // a trace from the previous run already in place; then it copies that trace
 // with cp over an existing copy. Reported per run and as medians: wall time of
 // both, their ratio, the program's user and system CPU time and peak resident
-// memory (from wait4, microsecond resolution).
+// memory (from wait4, microsecond resolution). Before each timed command the
+// file system is synced (not timed), so neither command pays for the other's
+// writeback.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -32,6 +34,9 @@ struct Measure {
 };
 
 Measure Run(const std::vector<std::string>& argv, const std::filesystem::path& folder) {
+    // Start from a quiet disk: otherwise the writeback of the previous
+    // command's 166 MB lands on whichever command runs next.
+    ::sync();
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
