@@ -23,6 +23,8 @@ GraphEvaluation::GraphEvaluation(std::int32_t opCount) {
     headSeeds_.reserve(entries);
     tailSeeds_.reserve(entries);
     queued_.assign(entries, 0);
+    changeMarked_.assign(entries, 0);
+    changed_.reserve(entries);
     bucketFirst_.assign(entries, 0);
     bucketNext_.assign(entries, 0);
 }
@@ -40,6 +42,7 @@ bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
         std::copy(model.NM.begin(), model.NM.end(), seenNM_.begin());
         tailsValid_ = false;
         headsValid_ = EvaluateWhole(model);
+        allChanged_ = true;
         if (!headsValid_) return false;
     }
     if (makespan != nullptr) {
@@ -136,10 +139,12 @@ void GraphEvaluation::FindChangedLinks(const Model& model) {
             if (PM[k] != seenPM_[k]) {
                 seenPM_[k] = PM[k];
                 headSeeds_.push_back(k);
+                MarkChanged(k);
             }
             if (NM[k] != seenNM_[k]) {
                 seenNM_[k] = NM[k];
                 PushTailSeed(k);
+                MarkChanged(k);
             }
         }
     }
@@ -222,6 +227,7 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
             level[k] = l;
         }
         head[k] = r;
+        MarkChanged(k);
         if (NO[k] != 0) Enqueue(NO[k], l + 1);
         if (NM[k] != 0) Enqueue(NM[k], l + 1);
     }
@@ -245,7 +251,25 @@ void GraphEvaluation::ComputeTails(const Model& model) {
     }
 }
 
+void GraphEvaluation::MarkChanged(Operation k) {
+    if (changeMarked_[k]) return;
+    changeMarked_[k] = 1;
+    changed_.push_back(k);
+}
+
+std::optional<std::span<const Operation>> GraphEvaluation::ChangedOperations() const {
+    if (allChanged_) return std::nullopt;
+    return std::span<const Operation>(changed_);
+}
+
+void GraphEvaluation::ForgetChanges() {
+    for (const Operation k : changed_) changeMarked_[k] = 0;
+    changed_.clear();
+    allChanged_ = false;
+}
+
 void GraphEvaluation::ComputeAllTails(const Model& model) {
+    allChanged_ = true;
     const std::int32_t* p = model.p.data();
     const Operation* NO = model.NO.data();
     const Operation* NM = model.NM.data();
@@ -289,6 +313,7 @@ void GraphEvaluation::UpdateTails(const Model& model) {
         const Time q = std::max(tail[NO[k]], tail[NM[k]]) + p[k];
         if (q == tail[k]) continue;
         tail[k] = q;
+        MarkChanged(k);
         if (PO[k] != 0) Enqueue(PO[k], level[PO[k]]);
         if (PM[k] != 0) Enqueue(PM[k], level[PM[k]]);
     }

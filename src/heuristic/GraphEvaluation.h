@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "model/Model.h"
@@ -33,6 +35,12 @@ class GraphEvaluation {
     // Fills Q; needs a successful EvaluateGraph on the same links just before.
     void ComputeTails(const Model& model);
 
+    // The operations whose machine links, R or Q may differ from what they
+    // were at the last ForgetChanges, in no particular order; nothing when
+    // that is not known (every operation may differ).
+    std::optional<std::span<const Operation>> ChangedOperations() const;
+    void ForgetChanges();
+
     // Length of the longest path through o once it stands between machine
     // neighbours u and v (0 for none), from the R and Q of the last evaluation:
     // max(R[PO[o]], R[u]) + p[o] + max(Q[NO[o]], Q[v]).
@@ -58,6 +66,7 @@ class GraphEvaluation {
     void ComputeAllTails(const Model& model);
     void UpdateTails(const Model& model);
     void PushTailSeed(Operation k);
+    void MarkChanged(Operation k);
     void Enqueue(Operation k, std::int32_t level);
     Operation TakeLowest();
     Operation TakeHighest();
@@ -82,6 +91,11 @@ class GraphEvaluation {
     bool tailsValid_ = false;
     std::vector<Operation> tailSeeds_;
     std::vector<char> tailQueued_;
+
+    // Operations changed since ForgetChanges, each listed once.
+    std::vector<Operation> changed_;
+    std::vector<char> changeMarked_;
+    bool allChanged_ = true;
 
     // Work queue: one list of operations per level, each operation in it at
     // most once; lowestBucket_ and highestBucket_ bound the levels in use.

@@ -68,7 +68,8 @@ Status BuildSchedule(Model& model, TraceWriter* trace) {
             const std::int32_t b = ChoosePosition(model, graph, op, machine);
             // The table shows the graph the estimates were taken from, so it
             // goes out before the commit changes any link.
-            if (trace != nullptr) trace->WriteTable(graph.R, graph.Q);
+            if (trace != nullptr) trace->WriteTable(graph.R, graph.Q, graph.ChangedOperations());
+            graph.ForgetChanges();
             CommitOperation(model, op, machine, b);
         }
         if (trace != nullptr) {

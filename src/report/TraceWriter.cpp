@@ -1,6 +1,7 @@
 #include "report/TraceWriter.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <limits>
 
@@ -168,25 +169,40 @@ std::string_view TraceWriter::BuildTableImage() {
     return {image, length};
 }
 
-void TraceWriter::WriteTable(std::span<const Time> R, std::span<const Time> Q) {
+void TraceWriter::WriteTable(std::span<const Time> R, std::span<const Time> Q,
+                             std::optional<std::span<const Operation>> changed) {
     const Operation n = model_.OpCount;
-    if (rowText_.empty()) PrepareTable();
+    const bool first = rowText_.empty();
+    if (first) PrepareTable();
 
-    changedRows_.clear();
     const Operation* NM = model_.NM.data();
     const Operation* PM = model_.PM.data();
     const Time* shownR = shownR_.data();
     const Time* shownQ = shownQ_.data();
     const Operation* shownNM = shownNM_.data();
     const Operation* shownPM = shownPM_.data();
-    for (Operation k = 1; k <= n; ++k) {
-        // One test for all four values: the rows that changed are few.
-        if (((R[k] ^ shownR[k]) | (Q[k] ^ shownQ[k]) | (NM[k] ^ shownNM[k]) |
-             (PM[k] ^ shownPM[k])) != 0) {
-            FormatRowTail(k, R[k], Q[k]);
-            changedRows_.push_back(k);
+    auto differs = [&](Operation k) {
+        return ((R[k] ^ shownR[k]) | (Q[k] ^ shownQ[k]) | (NM[k] ^ shownNM[k]) |
+                (PM[k] ^ shownPM[k])) != 0;
+    };
+    changedRows_.clear();
+    if (changed && !first) {
+        // Only the rows the caller names can differ; the rest stays as shown.
+        for (const Operation k : *changed) {
+            if (differs(k)) changedRows_.push_back(k);
+        }
+        std::sort(changedRows_.begin(), changedRows_.end());
+#ifndef NDEBUG
+        std::vector<char> named(static_cast<std::size_t>(n) + 1, 0);
+        for (const Operation k : *changed) named[k] = 1;
+        for (Operation k = 1; k <= n; ++k) assert(named[k] || !differs(k));
+#endif
+    } else {
+        for (Operation k = 1; k <= n; ++k) {
+            if (differs(k)) changedRows_.push_back(k);
         }
     }
+    for (const Operation k : changedRows_) FormatRowTail(k, R[k], Q[k]);
 
     out_.Put(kTableHeader);
     // The image stays untouched until the table after next, long after the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,7 +33,11 @@ class TraceWriter {
 
     // The header "Lp M p NO PO NM PM R Q" and one row per operation with its
     // current links and the given heads and tails, then two empty lines.
-    void WriteTable(std::span<const Time> R, std::span<const Time> Q);
+    // `changed`, when given, names every operation whose row may differ from
+    // the previous table (others are not even looked at); without it every
+    // row is compared.
+    void WriteTable(std::span<const Time> R, std::span<const Time> Q,
+                    std::optional<std::span<const Operation>> changed = std::nullopt);
 
     // Positions 1 ... JobCount of every machine, a flushed line each (0 where
     // no operation stands yet), then a flushed empty line.
