@@ -116,10 +116,15 @@ void GraphEvaluation::PlaceLevels(Operation n, std::int32_t fromLevel) {
     }
     const std::int32_t* level = Level.data();
     Operation* order = TopoOrder.data();
+    // Without a branch: whether an operation moves is as good as random. One
+    // that stays writes to entry 0, which is cleared afterwards.
     for (Operation k = 1; k <= n; ++k) {
         const std::int32_t l = level[k];
-        if (l >= fromLevel) order[++cursor[l]] = k;
+        const std::int32_t moves = l >= fromLevel;
+        cursor[l] += moves;
+        order[moves * cursor[l]] = k;
     }
+    order[0] = 0;
 }
 
 // Compares the machine links with those of the last evaluation, in chunks
