@@ -5,6 +5,26 @@
 #include <limits>
 
 namespace jobshop {
+namespace {
+
+// The graph as an evaluation reads it: the weights and the four links.
+struct GraphView {
+    explicit GraphView(const Model& model)
+        : n(model.OpCount),
+          p(model.p.data()),
+          PO(model.PO.data()),
+          PM(model.PM.data()),
+          NO(model.NO.data()),
+          NM(model.NM.data()) {}
+    Operation n;
+    const std::int32_t* p;
+    const Operation* PO;
+    const Operation* PM;
+    const Operation* NO;
+    const Operation* NM;
+};
+
+}  // namespace
 
 GraphEvaluation::GraphEvaluation(std::int32_t opCount) {
     const std::size_t entries = static_cast<std::size_t>(opCount) + 2;
@@ -59,12 +79,8 @@ bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
 // everything queued is at most that. Each level therefore fills one stretch
 // of the queue.
 bool GraphEvaluation::EvaluateWhole(const Model& model) {
-    const Operation n = model.OpCount;
-    const std::int32_t* p = model.p.data();
-    const Operation* PO = model.PO.data();
-    const Operation* PM = model.PM.data();
-    const Operation* NO = model.NO.data();
-    const Operation* NM = model.NM.data();
+    const GraphView g(model);
+    const Operation n = g.n;
     std::int32_t* inDegree = inDegree_.data();
     std::int32_t* level = Level.data();
     Time* head = R.data();
@@ -72,7 +88,7 @@ bool GraphEvaluation::EvaluateWhole(const Model& model) {
 
     std::int32_t queued = 0;
     for (Operation k = 1; k <= n; ++k) {
-        const std::int32_t degree = (PO[k] != 0) + (PM[k] != 0);
+        const std::int32_t degree = (g.PO[k] != 0) + (g.PM[k] != 0);
         inDegree[k] = degree;
         ready[queued] = k;
         queued += degree == 0;
@@ -82,19 +98,19 @@ bool GraphEvaluation::EvaluateWhole(const Model& model) {
     std::int32_t taken = 0;
     while (taken < queued) {
         const Operation k = ready[taken++];
-        const Operation a = PO[k];
-        const Operation b = PM[k];
+        const Operation a = g.PO[k];
+        const Operation b = g.PM[k];
         const std::int32_t l = std::max(level[a], level[b]) + 1;
         level[k] = l;
         ++levelSize[l];
-        head[k] = std::max(head[a], head[b]) + p[k];
+        head[k] = std::max(head[a], head[b]) + g.p[k];
         // A missing successor is operation 0, whose counter is set so that two
         // decrements never bring it to 0: the pushes need no branch.
         inDegree[0] = 3;
-        const Operation s1 = NO[k];
+        const Operation s1 = g.NO[k];
         ready[queued] = s1;
         queued += --inDegree[s1] == 0;
-        const Operation s2 = NM[k];
+        const Operation s2 = g.NM[k];
         ready[queued] = s2;
         queued += --inDegree[s2] == 0;
     }
@@ -198,12 +214,8 @@ void GraphEvaluation::ClearQueue() {
 // the size of the graph (or a level passes OpCount, which only a cycle
 // allows): the caller then evaluates the whole graph.
 bool GraphEvaluation::UpdateHeads(const Model& model) {
-    const Operation n = model.OpCount;
-    const std::int32_t* p = model.p.data();
-    const Operation* PO = model.PO.data();
-    const Operation* PM = model.PM.data();
-    const Operation* NO = model.NO.data();
-    const Operation* NM = model.NM.data();
+    const GraphView g(model);
+    const Operation n = g.n;
     std::int32_t* level = Level.data();
     Time* head = R.data();
 
@@ -216,10 +228,10 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
             return false;
         }
         const Operation k = TakeLowest();
-        const Operation a = PO[k];
-        const Operation b = PM[k];
+        const Operation a = g.PO[k];
+        const Operation b = g.PM[k];
         const std::int32_t l = std::max(level[a], level[b]) + 1;
-        const Time r = std::max(head[a], head[b]) + p[k];
+        const Time r = std::max(head[a], head[b]) + g.p[k];
         if (l == level[k] && r == head[k]) continue;
         if (l > n) {
             ClearQueue();
@@ -233,8 +245,8 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
         }
         head[k] = r;
         MarkChanged(k);
-        if (NO[k] != 0) Enqueue(NO[k], l + 1);
-        if (NM[k] != 0) Enqueue(NM[k], l + 1);
+        if (g.NO[k] != 0) Enqueue(g.NO[k], l + 1);
+        if (g.NM[k] != 0) Enqueue(g.NM[k], l + 1);
     }
     ClearQueue();
     if (lowestChanged <= n) PlaceLevels(n, lowestChanged);
@@ -275,14 +287,12 @@ void GraphEvaluation::ForgetChanges() {
 
 void GraphEvaluation::ComputeAllTails(const Model& model) {
     allChanged_ = true;
-    const std::int32_t* p = model.p.data();
-    const Operation* NO = model.NO.data();
-    const Operation* NM = model.NM.data();
+    const GraphView g(model);
     const Operation* order = TopoOrder.data();
     Time* tail = Q.data();
     for (std::int32_t r = model.OpCount; r >= 1; --r) {
         const Operation k = order[r];
-        tail[k] = std::max(tail[NO[k]], tail[NM[k]]) + p[k];
+        tail[k] = std::max(tail[g.NO[k]], tail[g.NM[k]]) + g.p[k];
     }
     for (const Operation k : tailSeeds_) tailQueued_[k] = 0;
     tailSeeds_.clear();
@@ -294,11 +304,7 @@ void GraphEvaluation::ComputeAllTails(const Model& model) {
 // beyond the size of the graph cannot happen then, and would be answered by
 // computing all tails.
 void GraphEvaluation::UpdateTails(const Model& model) {
-    const std::int32_t* p = model.p.data();
-    const Operation* PO = model.PO.data();
-    const Operation* PM = model.PM.data();
-    const Operation* NO = model.NO.data();
-    const Operation* NM = model.NM.data();
+    const GraphView g(model);
     const std::int32_t* level = Level.data();
     Time* tail = Q.data();
 
@@ -315,12 +321,12 @@ void GraphEvaluation::UpdateTails(const Model& model) {
             return;
         }
         const Operation k = TakeHighest();
-        const Time q = std::max(tail[NO[k]], tail[NM[k]]) + p[k];
+        const Time q = std::max(tail[g.NO[k]], tail[g.NM[k]]) + g.p[k];
         if (q == tail[k]) continue;
         tail[k] = q;
         MarkChanged(k);
-        if (PO[k] != 0) Enqueue(PO[k], level[PO[k]]);
-        if (PM[k] != 0) Enqueue(PM[k], level[PM[k]]);
+        if (g.PO[k] != 0) Enqueue(g.PO[k], level[g.PO[k]]);
+        if (g.PM[k] != 0) Enqueue(g.PM[k], level[g.PM[k]]);
     }
     ClearQueue();
 }
