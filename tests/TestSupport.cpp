@@ -24,6 +24,13 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+bool RecordingSink::Write(std::span<const std::string_view> parts) {
+    std::string write;
+    for (const std::string_view part : parts) write += part;
+    writes.push_back(write);
+    return true;
+}
+
 std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

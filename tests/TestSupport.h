@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/Model.h"
+#include "report/TraceOutput.h"
 
 namespace jobshop::testing {
 
@@ -22,6 +24,14 @@ class TempFolder {
 
   private:
     std::filesystem::path path_;
+};
+
+// Keeps every write it receives as one string, so tests can see where the
+// output's writes fall.
+class RecordingSink final : public ByteSink {
+  public:
+    bool Write(std::span<const std::string_view> parts) override;
+    std::vector<std::string> writes;
 };
 
 std::string ReadText(const std::filesystem::path& path);

@@ -11,22 +11,11 @@
 namespace jobshop {
 namespace {
 
-class RecordingSink final : public ByteSink {
-  public:
-    bool Write(std::span<const std::string_view> parts) override {
-        std::string write;
-        for (const std::string_view part : parts) write += part;
-        writes.push_back(write);
-        return true;
-    }
-    std::vector<std::string> writes;
-};
-
 // A block goes out in place, between what was buffered before and after it,
 // in the same write; a second block, or a full buffer, hands the first one
 // over first, so the bytes keep their order.
 TEST(TraceOutput, BlocksKeepTheirPlaceInTheStream) {
-    RecordingSink sink;
+    testing::RecordingSink sink;
     TraceOutput out(sink, TraceOutput::kMaxReserve);
     const std::string first = "[first block]";
     const std::string second = "[second block]";

@@ -142,18 +142,8 @@ TEST(Trace, SecondRunReplacesTheFirst) {
 // machine writes its topological line, the empty line after it, each PI row
 // and the empty line after the block, each in one piece.
 TEST(Trace, FlushPointsWriteWhatTheBufferHolds) {
-    class RecordingSink final : public ByteSink {
-      public:
-        bool Write(std::span<const std::string_view> parts) override {
-            std::string write;
-            for (const std::string_view part : parts) write += part;
-            writes.push_back(write);
-            return true;
-        }
-        std::vector<std::string> writes;
-    };
     Model model = LoadText("demo 2 2\n1 1 2 2\n2 3 1 4\n");
-    RecordingSink sink;
+    testing::RecordingSink sink;
     TraceOutput out(sink);
     TraceWriter trace(model, out);
     ASSERT_TRUE(BuildSchedule(model, &trace).ok());
