@@ -213,16 +213,15 @@ void TraceWriter::WriteTable(std::span<const Time> R, std::span<const Time> Q,
 
 // A machine can hold more than JobCount operations when a job revisits it;
 // the row still shows only its first JobCount positions.
-std::string TraceWriter::MachineRowText(std::int32_t machine) const {
+void TraceWriter::FormatMachineRow(std::int32_t machine, std::string& text) const {
     const std::int32_t shown = std::min(model_.Placed(machine), model_.JobCount);
-    std::string text;
+    text.clear();
     char number[24];
     for (std::int32_t j = 1; j <= shown; ++j) {
         text.append(number, Field(number, model_.PI(machine)[j], '\t'));
     }
     for (std::int32_t j = shown + 1; j <= model_.JobCount; ++j) text += "0\t";
     text += '\n';
-    return text;
 }
 
 void TraceWriter::WritePermutationBlock() {
@@ -233,7 +232,7 @@ void TraceWriter::WritePermutationBlock() {
     for (std::int32_t i = 1; i <= model_.MachineCount; ++i) {
         // Sequences only grow, so an unchanged count means an unchanged row.
         if (model_.Placed(i) != shownPlaced_[i]) {
-            machineRow_[i] = MachineRowText(i);
+            FormatMachineRow(i, machineRow_[i]);
             shownPlaced_[i] = model_.Placed(i);
         }
         out_.Put(machineRow_[i]);
@@ -251,7 +250,11 @@ void TraceWriter::WriteClosingSection() {
     out_.Put(model_.InstanceName);
     out_.Put(", permutacja koncowa PI:\n");
     // The rows of the last permutation block, not flushed line by line.
-    for (std::int32_t i = 1; i <= model_.MachineCount; ++i) out_.Put(MachineRowText(i));
+    std::string row;
+    for (std::int32_t i = 1; i <= model_.MachineCount; ++i) {
+        FormatMachineRow(i, row);
+        out_.Put(row);
+    }
     out_.Put("\nFunkcja celu Cmax = ");
     out_.PutNumber(model_.Cmax);
     out_.Put('\n');

@@ -67,7 +67,7 @@ class TraceWriter {
     void FormatRowTail(Operation k, Time R, Time Q);
     std::string_view BuildTableImage();
     void CopyRow(char* to, Operation k);
-    std::string MachineRowText(std::int32_t machine) const;
+    void FormatMachineRow(std::int32_t machine, std::string& text) const;
 
     const Model& model_;
     TraceOutput& out_;
