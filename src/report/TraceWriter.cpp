@@ -123,6 +123,7 @@ void TraceWriter::PrepareTable() {
         fixedLength_[k] = static_cast<std::uint8_t>(at - slot);
     }
     changedRows_.reserve(entries);
+    rowMark_.assign(entries + 8, 0);  // whole words of marks
     rowStart_.assign(entries + 1, 0);
     // A whole slot of slack behind the last row, for the fixed-size copies.
     for (auto& image : tableImage_) image.assign((entries + 1) * kRowSlot, 0);
@@ -188,10 +189,19 @@ void TraceWriter::WriteTable(std::span<const Time> R, std::span<const Time> Q,
     changedRows_.clear();
     if (changed && !first) {
         // Only the rows the caller names can differ; the rest stays as shown.
-        for (const Operation k : *changed) {
-            if (differs(k)) changedRows_.push_back(k);
+        // Marks, then one pass over them eight at a time, put the rows in
+        // order more cheaply than sorting the names.
+        std::uint8_t* mark = rowMark_.data();
+        for (const Operation k : *changed) mark[k] = differs(k);
+        for (Operation k = 0; k <= n; k += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, mark + k, sizeof word);
+            if (word == 0) continue;
+            for (Operation j = k; j < k + 8; ++j) {
+                if (mark[j]) changedRows_.push_back(j);
+                mark[j] = 0;
+            }
         }
-        std::sort(changedRows_.begin(), changedRows_.end());
 #ifndef NDEBUG
         std::vector<char> named(static_cast<std::size_t>(n) + 1, 0);
         for (const Operation k : *changed) named[k] = 1;

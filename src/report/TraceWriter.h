@@ -88,6 +88,7 @@ class TraceWriter {
     int currentImage_ = 0;
     std::vector<std::size_t> rowStart_;
     std::vector<Operation> changedRows_;  // rows formatted anew for this table
+    std::vector<std::uint8_t> rowMark_;   // rows named as changed, cleared after use
 
     // Every operation number (0 included) with its tab, formatted once.
     std::vector<char> labelText_;
