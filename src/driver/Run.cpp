@@ -47,34 +47,30 @@ Status LoadFromFolder(const std::filesystem::path& folder, Model& model) {
     return Status::Ok();
 }
 
-Status TraceFailure(const Model& model) {
-    return Status::Failure("\nBlad: nie mozna zapisac pliku " + model.TraceFileName + ".\n");
-}
-
 // The insertion loop's part of the trace: created or emptied, the sorted list
 // and every step section, closed. On a failed schedule what was written so far
 // stays in the file, which then has no closing section.
 Status WriteScheduleTrace(Model& model, const std::filesystem::path& path) {
     const std::unique_ptr<FileSink> file = FileSink::Open(path, FileSink::Mode::kTruncate);
-    if (!file) return TraceFailure(model);
+    if (!file) return TraceWriteFailure(model.TraceFileName);
     TraceOutput out(*file);
     TraceWriter trace(model, out);
     Status built = BuildSchedule(model, &trace);
     out.Flush();
     const bool closed = file->Close();
     if (!built.ok()) return built;
-    if (out.failed() || !closed) return TraceFailure(model);
+    if (out.failed() || !closed) return TraceWriteFailure(model.TraceFileName);
     return Status::Ok();
 }
 
 Status AppendClosingSection(const Model& model, const std::filesystem::path& path) {
     const std::unique_ptr<FileSink> file = FileSink::Open(path, FileSink::Mode::kAppend);
-    if (!file) return TraceFailure(model);
+    if (!file) return TraceWriteFailure(model.TraceFileName);
     TraceOutput out(*file);
     TraceWriter(model, out).WriteClosingSection();
     out.Flush();
     const bool closed = file->Close();
-    if (out.failed() || !closed) return TraceFailure(model);
+    if (out.failed() || !closed) return TraceWriteFailure(model.TraceFileName);
     return Status::Ok();
 }
 

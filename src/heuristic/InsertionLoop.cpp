@@ -10,10 +10,6 @@ Status CycleFailure() {
         "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n");
 }
 
-Status TraceFailure(const Model& model) {
-    return Status::Failure("\nBlad: nie mozna zapisac pliku " + model.TraceFileName + ".\n");
-}
-
 }  // namespace
 
 std::int32_t ChoosePosition(const Model& model, const GraphEvaluation& graph, Operation op,
@@ -75,7 +71,7 @@ Status BuildSchedule(Model& model, TraceWriter* trace) {
         if (trace != nullptr) {
             trace->WritePermutationBlock();
             trace->WriteStepSeparator();
-            if (trace->failed()) return TraceFailure(model);
+            if (trace->failed()) return TraceWriteFailure(model.TraceFileName);
         }
     }
     if (!graph.EvaluateGraphWithMakespan(model)) return CycleFailure();

@@ -13,6 +13,10 @@
 
 namespace jobshop {
 
+Status TraceWriteFailure(const std::string& traceFileName) {
+    return Status::Failure("\nBlad: nie mozna zapisac pliku " + traceFileName + ".\n");
+}
+
 std::unique_ptr<FileSink> FileSink::Open(const std::filesystem::path& path, Mode mode) {
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::kAppend ? O_APPEND : O_TRUNC);
     const int fd = ::open(path.c_str(), flags, 0666);

@@ -9,7 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "model/Status.h"
+
 namespace jobshop {
+
+// The failure reported when the trace file cannot be created or written.
+Status TraceWriteFailure(const std::string& traceFileName);
 
 // Where the bytes of a trace end up. Write is called only when the output
 // buffer is full or at a flush point, so a virtual call per write is cheap.
