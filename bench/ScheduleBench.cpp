@@ -8,8 +8,6 @@
 //   format    the same with every trace byte formatted into a discarding sink;
 //   file      the whole trace written to a file in a temporary folder, closing section included.
 // Formatting costs format - schedule; writing to the file system costs file - format.
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,6 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "RandomInstance.h"
+#include "Sinks.h"
+#include "TestFiles.h"
 #include "driver/InsertionOrder.h"
 #include "driver/Loader.h"
 #include "driver/Run.h"
@@ -63,6 +64,13 @@ void Check(const Status& status) {
     }
 }
 
+void Check(ScheduleOutcome outcome) {
+    if (outcome != ScheduleOutcome::kComplete) {
+        std::fprintf(stderr, "the schedule did not complete\n");
+        std::exit(1);
+    }
+}
+
 double ScheduleOnly(const std::string& text) {
     return MillisecondsOf([&] {
         Model model = Load(text);
@@ -73,7 +81,7 @@ double ScheduleOnly(const std::string& text) {
 double FormatOnly(const std::string& text, std::uint64_t& bytes) {
     return MillisecondsOf([&] {
         Model model = Load(text);
-        NullSink sink;
+        testing::NullSink sink;
         TraceOutput out(sink);
         TraceWriter trace(model, out);
         Check(BuildSchedule(model, &trace));
@@ -90,31 +98,6 @@ double ToFile(const std::string& text, const std::filesystem::path& folder) {
     });
 }
 
-std::string RandomInstance(int jobs, int machines, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> time(1, 99);
-    std::ostringstream text;
-    text << "random" << jobs << "x" << machines << " " << jobs << " " << machines << "\n";
-    std::vector<int> route(machines);
-    for (int j = 0; j < jobs; ++j) {
-        for (int k = 0; k < machines; ++k) route[k] = k + 1;
-        std::shuffle(route.begin(), route.end(), rng);
-        for (int k = 0; k < machines; ++k) text << route[k] << " " << time(rng) << " ";
-        text << "\n";
-    }
-    return text.str();
-}
-
-std::filesystem::path MakeTempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "jobshop-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    return pattern;
-}
-
 void MeasureInstance(const std::string& path, int runs) {
     std::ifstream in(path);
     if (!in) {
@@ -124,16 +107,15 @@ void MeasureInstance(const std::string& path, int runs) {
     std::stringstream content;
     content << in.rdbuf();
     const std::string text = content.str();
-    const std::filesystem::path folder = MakeTempFolder();
+    const testing::TempFolder folder;
 
     std::vector<double> schedule, format, file;
     std::uint64_t bytes = 0;
     for (int r = 0; r < runs; ++r) {
         schedule.push_back(ScheduleOnly(text));
         format.push_back(FormatOnly(text, bytes));
-        file.push_back(ToFile(text, folder));
+        file.push_back(ToFile(text, folder.path()));
     }
-    std::filesystem::remove_all(folder);
 
     const double s = Median(schedule), f = Median(format), w = Median(file);
     std::printf("%s: %llu trace bytes, median of %d runs\n", path.c_str(),
@@ -149,7 +131,8 @@ void MeasureScaling(int runs) {
     std::printf("%10s %16s %16s %18s\n", "operations", "schedule ms", "per op^2 ns",
                 "format (null) ms");
     for (const int jobs : {25, 100, 400}) {
-        const std::string text = RandomInstance(jobs, 20, 12345);
+        std::mt19937 rng(12345);
+        const std::string text = testing::RandomInstanceText(rng, {.jobs = jobs, .machines = 20});
         const double n = jobs * 20.0;
         std::vector<double> schedule, format;
         std::uint64_t bytes = 0;

@@ -3,9 +3,6 @@
 // a scratch folder. Besides the sanitizers, it checks that the outcome is
 // honest: success means a complete trace and the final text, failure means a
 // message and no final text.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "TestFiles.h"
 #include "driver/Loader.h"
 #include "driver/Run.h"
 
@@ -26,26 +24,13 @@ constexpr std::int32_t kMaxOperations = 150;
 constexpr std::int32_t kMaxSide = 2000;
 
 const std::filesystem::path& ScratchFolder() {
-    static const std::filesystem::path folder = [] {
-        const std::filesystem::path base = std::filesystem::exists("/dev/shm")
-                                               ? "/dev/shm"
-                                               : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "jobshop-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) abort();
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
+    static const jobshop::testing::TempFolder folder(
+        std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path());
+    return folder.path();
 }
 
 void Require(bool condition) {
     if (!condition) __builtin_trap();
-}
-
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 }  // namespace
@@ -79,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         said.compare(said.size() - finalText.size(), finalText.size(), finalText) == 0;
     if (status == 0) {
         Require(announced && err.str().empty());
-        const std::string trace = ReadAll(folder / probe.TraceFileName);
+        const std::string trace = jobshop::testing::ReadText(folder / probe.TraceFileName);
         const std::string ending = "\n\n" + std::string(58, '*') + "\n\n";
         Require(trace.size() >= ending.size() &&
                 trace.compare(trace.size() - ending.size(), ending.size(), ending) == 0);

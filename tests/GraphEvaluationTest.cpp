@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "RandomInstance.h"
 #include "TestSupport.h"
 #include "heuristic/InsertionLoop.h"
 
@@ -15,11 +16,15 @@ namespace {
 
 using testing::LoadText;
 
-std::vector<Time> Values(const std::vector<Time>& table, std::int32_t count) {
+std::vector<Time> Values(std::span<const Time> table, std::int32_t count) {
     return {table.begin() + 1, table.begin() + 1 + count};
 }
 std::vector<Operation> Ranks(const GraphEvaluation& graph, std::int32_t count) {
-    return {graph.TopoOrder.begin() + 1, graph.TopoOrder.begin() + 1 + count};
+    return {graph.TopoOrder().begin() + 1, graph.TopoOrder().begin() + 1 + count};
+}
+template <class T>
+std::vector<T> All(std::span<const T> table) {
+    return {table.begin(), table.end()};
 }
 
 void Place(Model& model, std::int32_t machine, std::initializer_list<Operation> sequence) {
@@ -42,29 +47,31 @@ TEST(GraphEvaluation, SmallScheduleStepByStep) {
     ASSERT_TRUE(graph.EvaluateGraph(model));
     graph.ComputeTails(model);
     EXPECT_EQ(Ranks(graph, 4), (std::vector<Operation>{1, 3, 2, 4}));
-    EXPECT_EQ(Values(graph.R, 4), (std::vector<Time>{3, 5, 4, 5}));
-    EXPECT_EQ(Values(graph.Q, 4), (std::vector<Time>{5, 2, 5, 1}));
+    EXPECT_EQ(Values(graph.R(), 4), (std::vector<Time>{3, 5, 4, 5}));
+    EXPECT_EQ(Values(graph.Q(), 4), (std::vector<Time>{5, 2, 5, 1}));
     EXPECT_EQ(graph.InsertionEstimate(model, 2, 0, 3), 10);  // max(3,0)+2+max(0,5)
     EXPECT_EQ(graph.InsertionEstimate(model, 2, 3, 0), 6);   // max(3,4)+2+max(0,0)
-    EXPECT_EQ(ChoosePosition(model, graph, 2, 2), 2);
+    std::vector<Time> estimates;
+    EXPECT_EQ(ChoosePosition(model, graph, 2, 2, estimates), 2);
+    EXPECT_EQ(estimates, (std::vector<Time>{10, 6}));
     CommitOperation(model, 2, 2, 2);
 
     ASSERT_TRUE(graph.EvaluateGraph(model));
     graph.ComputeTails(model);
     EXPECT_EQ(Ranks(graph, 4), (std::vector<Operation>{1, 3, 2, 4}));
-    EXPECT_EQ(Values(graph.R, 4), (std::vector<Time>{3, 6, 4, 5}));
-    EXPECT_EQ(Values(graph.Q, 4), (std::vector<Time>{5, 2, 6, 1}));
+    EXPECT_EQ(Values(graph.R(), 4), (std::vector<Time>{3, 6, 4, 5}));
+    EXPECT_EQ(Values(graph.Q(), 4), (std::vector<Time>{5, 2, 6, 1}));
     EXPECT_EQ(graph.InsertionEstimate(model, 4, 0, 1), 10);
     EXPECT_EQ(graph.InsertionEstimate(model, 4, 1, 0), 5);
-    EXPECT_EQ(ChoosePosition(model, graph, 4, 1), 2);
+    EXPECT_EQ(ChoosePosition(model, graph, 4, 1, estimates), 2);
+    EXPECT_EQ(estimates, (std::vector<Time>{10, 5}));
     CommitOperation(model, 4, 1, 2);
 
-    ASSERT_TRUE(graph.EvaluateGraphWithMakespan(model));
+    EXPECT_EQ(graph.EvaluateMakespan(model), Time{6});
     EXPECT_EQ(Ranks(graph, 4), (std::vector<Operation>{1, 3, 2, 4}));
-    EXPECT_EQ(Values(graph.R, 4), (std::vector<Time>{3, 6, 4, 5}));
-    EXPECT_EQ(model.Cmax, 6);
-    EXPECT_EQ(graph.R[0], 0);
-    EXPECT_EQ(graph.Q[0], 0);
+    EXPECT_EQ(Values(graph.R(), 4), (std::vector<Time>{3, 6, 4, 5}));
+    EXPECT_EQ(graph.R()[0], 0);
+    EXPECT_EQ(graph.Q()[0], 0);
 }
 
 TEST(GraphEvaluation, WithoutMachineArcsOrdersByPositionInJob) {
@@ -74,8 +81,8 @@ TEST(GraphEvaluation, WithoutMachineArcsOrdersByPositionInJob) {
     ASSERT_TRUE(graph.EvaluateGraph(model));
     graph.ComputeTails(model);
     EXPECT_EQ(Ranks(graph, 9), (std::vector<Operation>{1, 4, 7, 2, 5, 8, 3, 6, 9}));
-    EXPECT_EQ(Values(graph.R, 9), (std::vector<Time>{1, 3, 6, 4, 9, 15, 7, 15, 24}));
-    EXPECT_EQ(Values(graph.Q, 9), (std::vector<Time>{6, 5, 3, 15, 11, 6, 24, 17, 9}));
+    EXPECT_EQ(Values(graph.R(), 9), (std::vector<Time>{1, 3, 6, 4, 9, 15, 7, 15, 24}));
+    EXPECT_EQ(Values(graph.Q(), 9), (std::vector<Time>{6, 5, 3, 15, 11, 6, 24, 17, 9}));
 }
 
 // Operation 4 starts its job but waits behind 3 on machine 3, which puts it
@@ -87,24 +94,22 @@ TEST(GraphEvaluation, MachineArcDelaysAJobStart) {
     GraphEvaluation graph(model.OpCount);
     ASSERT_TRUE(graph.EvaluateGraph(model));
     EXPECT_EQ(Ranks(graph, 6), (std::vector<Operation>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(Values(graph.R, 6), (std::vector<Time>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(Values(graph.R(), 6), (std::vector<Time>{1, 2, 3, 4, 5, 6}));
 }
 
 TEST(GraphEvaluation, MakespanIsLargestHeadAndNeverNegative) {
     Model single = LoadText("one 1 1 1 7");
     ClearSchedule(single);
     GraphEvaluation graph(1);
-    ASSERT_TRUE(graph.EvaluateGraphWithMakespan(single));
-    EXPECT_EQ(single.Cmax, 7);
+    EXPECT_EQ(graph.EvaluateMakespan(single), Time{7});
 
     Model negative = LoadText("neg 1 2 1 -5 2 -1");
     ClearSchedule(negative);
     GraphEvaluation negativeGraph(2);
-    ASSERT_TRUE(negativeGraph.EvaluateGraphWithMakespan(negative));
+    EXPECT_EQ(negativeGraph.EvaluateMakespan(negative), Time{0});
     // A missing machine predecessor reads as R[0] = 0, so the second head is
     // max(-5, 0) - 1.
-    EXPECT_EQ(Values(negativeGraph.R, 2), (std::vector<Time>{-5, -1}));
-    EXPECT_EQ(negative.Cmax, 0);
+    EXPECT_EQ(Values(negativeGraph.R(), 2), (std::vector<Time>{-5, -1}));
 }
 
 // Heads are 64-bit: a chain of the largest times does not wrap around.
@@ -112,8 +117,7 @@ TEST(GraphEvaluation, LongChainOfLargestTimesDoesNotOverflow) {
     Model model = LoadText("big 1 3 1 2147483647 2 2147483647 3 2147483647");
     ClearSchedule(model);
     GraphEvaluation graph(3);
-    ASSERT_TRUE(graph.EvaluateGraphWithMakespan(model));
-    EXPECT_EQ(model.Cmax, Time{3} * 2147483647);
+    EXPECT_EQ(graph.EvaluateMakespan(model), Time{3} * 2147483647);
 }
 
 TEST(GraphEvaluation, ReportsACycle) {
@@ -125,7 +129,7 @@ TEST(GraphEvaluation, ReportsACycle) {
     Place(model, 1, {4, 1});
     GraphEvaluation graph(model.OpCount);
     EXPECT_FALSE(graph.EvaluateGraph(model));
-    EXPECT_FALSE(graph.EvaluateGraphWithMakespan(model));
+    EXPECT_FALSE(graph.EvaluateMakespan(model).has_value());
 }
 
 // One evaluation object follows a schedule through arbitrary changes of the
@@ -138,30 +142,47 @@ TEST(GraphEvaluation, FollowsAnyChangeOfLinksLikeAFreshEvaluation) {
         // are compared.
         const int jobs = round % 5 == 4 ? 25 + round % 7 : 2 + round % 7;
         const int machines = 1 + round % 5 + (round % 5 == 4 ? 3 : 0);
-        std::string text = "rewire";
-        for (const int size : {jobs, machines}) (text += ' ') += std::to_string(size);
-        std::vector<int> route(machines);
-        for (int j = 0; j < jobs; ++j) {
-            std::iota(route.begin(), route.end(), 1);
-            std::shuffle(route.begin(), route.end(), rng);
-            for (const int m : route) {
-                (text += ' ') += std::to_string(m);
-                (text += ' ') += std::to_string(std::uniform_int_distribution<int>(1, 9)(rng));
-            }
-        }
+        const std::string text = testing::RandomInstanceText(
+            rng, {.jobs = jobs, .machines = machines, .maxTime = 9, .name = "rewire"});
         SCOPED_TRACE(text);
         Model model = LoadText(text);
         ClearSchedule(model);
         GraphEvaluation followed(model.OpCount);
+        // What the previous evaluation showed, to check that every operation
+        // whose links, R, Q or Level moved since is among the changed ones.
+        std::vector<Time> shownR, shownQ;
+        std::vector<std::int32_t> shownLevel;
+        std::vector<Operation> shownNM, shownPM;
         auto check = [&] {
             GraphEvaluation fresh(model.OpCount);
             ASSERT_TRUE(fresh.EvaluateGraph(model));
             fresh.ComputeTails(model);
             ASSERT_TRUE(followed.EvaluateGraph(model));
             followed.ComputeTails(model);
-            EXPECT_EQ(followed.TopoOrder, fresh.TopoOrder);
-            EXPECT_EQ(followed.R, fresh.R);
-            EXPECT_EQ(followed.Q, fresh.Q);
+            EXPECT_EQ(All(followed.TopoOrder()), All(fresh.TopoOrder()));
+            EXPECT_EQ(All(followed.R()), All(fresh.R()));
+            EXPECT_EQ(All(followed.Q()), All(fresh.Q()));
+            EXPECT_EQ(All(followed.Level()), All(fresh.Level()));
+            if (const auto changed = followed.ChangedOperations()) {
+                std::vector<char> named(model.OpCount + 2, 0);
+                for (const Operation k : *changed) {
+                    EXPECT_FALSE(named[k]) << "operation " << k << " named twice";
+                    named[k] = 1;
+                }
+                for (Operation k = 1; k <= model.OpCount; ++k) {
+                    if (named[k]) continue;
+                    EXPECT_EQ(followed.R()[k], shownR[k]) << k;
+                    EXPECT_EQ(followed.Q()[k], shownQ[k]) << k;
+                    EXPECT_EQ(followed.Level()[k], shownLevel[k]) << k;
+                    EXPECT_EQ(model.NM[k], shownNM[k]) << k;
+                    EXPECT_EQ(model.PM[k], shownPM[k]) << k;
+                }
+            }
+            shownR = All(followed.R());
+            shownQ = All(followed.Q());
+            shownLevel = All(followed.Level());
+            shownNM = model.NM;
+            shownPM = model.PM;
         };
         // A random interleaving of the jobs ranks every operation after its
         // job predecessor; machine sequences that follow the ranks cannot

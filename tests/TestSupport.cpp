@@ -1,10 +1,8 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "driver/InsertionOrder.h"
@@ -12,35 +10,6 @@
 #include "driver/Run.h"
 
 namespace jobshop::testing {
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "jobshop-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-bool RecordingSink::Write(std::span<const std::string_view> parts) {
-    std::string write;
-    for (const std::string_view part : parts) write += part;
-    writes.push_back(write);
-    return true;
-}
-
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const std::filesystem::path& path, std::string_view text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::filesystem::path SourcePath(std::string_view relative) {
     return std::filesystem::path(JOBSHOP_SOURCE_DIR) / relative;

@@ -5,37 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "Sinks.h"
+#include "TestFiles.h"
 #include "model/Model.h"
-#include "report/TraceOutput.h"
 
 namespace jobshop::testing {
-
-// A fresh folder under the system's temporary directory, removed with all
-// its content when the object goes.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
-
-  private:
-    std::filesystem::path path_;
-};
-
-// Keeps every write it receives as one string, so tests can see where the
-// output's writes fall.
-class RecordingSink final : public ByteSink {
-  public:
-    bool Write(std::span<const std::string_view> parts) override;
-    std::vector<std::string> writes;
-};
-
-std::string ReadText(const std::filesystem::path& path);
-void WriteText(const std::filesystem::path& path, std::string_view text);
 
 // A file of the source tree (examples, golden traces).
 std::filesystem::path SourcePath(std::string_view relative);

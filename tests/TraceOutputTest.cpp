@@ -73,5 +73,22 @@ TEST(FileSink, WritesExactlyAndGivesBackReservedBlocks) {
     EXPECT_LE(static_cast<std::uint64_t>(info.st_blocks) * 512, expected.size() + 64 * 1024);
 }
 
+// A new trace empties an older, longer file as soon as it is opened, not only
+// when it is closed: a run that dies midway leaves a prefix of its own trace,
+// never the old trace's tail behind it.
+TEST(FileSink, NewTraceEmptiesAnOlderFileAtOnce) {
+    testing::TempFolder folder;
+    const auto path = folder / "trace.txt";
+    testing::WriteText(path, std::string(100000, 'x'));
+    auto file = FileSink::Open(path, FileSink::Mode::kTruncate);
+    ASSERT_TRUE(file);
+    TraceOutput out(*file);
+    out.Put("new\n");
+    out.Flush();
+    EXPECT_EQ(testing::ReadText(path), "new\n");
+    EXPECT_TRUE(file->Close());
+    EXPECT_EQ(testing::ReadText(path), "new\n");
+}
+
 }  // namespace
 }  // namespace jobshop

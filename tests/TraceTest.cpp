@@ -129,13 +129,20 @@ TEST(Trace, RevisitedMachineShowsOnlyJobCountPositions) {
     EXPECT_NE(trace.find("3\t1\t\n4\t0\t\n\n" + kStars + "\n\nrevisit,"), std::string::npos);
 }
 
-TEST(Trace, SecondRunReplacesTheFirst) {
+// A run replaces whatever file of that name was there: a longer one left by
+// an earlier run, or a second run of the same instance, leaves exactly one
+// trace behind.
+TEST(Trace, RunReplacesAnEarlierLongerFile) {
     TempFolder folder;
     WriteText(folder / "input.txt", "twice 1 1 1 5");
+    const std::string expected =
+        "Nierosnace czasy wykonania:\n1(5)\t\n\n1\t\n\n" + kStars +
+        "\n\ntwice, permutacja koncowa PI:\n1\t\n\nFunkcja celu Cmax = 5\n\n" + kStars + "\n\n";
+    WriteText(folder / "twice_krok_po_kroku.txt", std::string(3 * expected.size(), 'x'));
     ASSERT_EQ(RunInFolder(folder.path()).status, 0);
-    const std::string first = ReadText(folder / "twice_krok_po_kroku.txt");
+    EXPECT_EQ(ReadText(folder / "twice_krok_po_kroku.txt"), expected);
     ASSERT_EQ(RunInFolder(folder.path()).status, 0);
-    EXPECT_EQ(ReadText(folder / "twice_krok_po_kroku.txt"), first);
+    EXPECT_EQ(ReadText(folder / "twice_krok_po_kroku.txt"), expected);
 }
 
 // The flush points reach the sink as separate writes: a step on an occupied
@@ -146,7 +153,7 @@ TEST(Trace, FlushPointsWriteWhatTheBufferHolds) {
     testing::RecordingSink sink;
     TraceOutput out(sink);
     TraceWriter trace(model, out);
-    ASSERT_TRUE(BuildSchedule(model, &trace).ok());
+    ASSERT_EQ(BuildSchedule(model, &trace), ScheduleOutcome::kComplete);
     out.Flush();
     const std::vector<std::string> expected = {
         "Nierosnace czasy wykonania:\n4(4)\t3(3)\t2(2)\t1(1)\t\n\n4\t0\t\n",

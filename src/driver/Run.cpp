@@ -47,31 +47,45 @@ Status LoadFromFolder(const std::filesystem::path& folder, Model& model) {
     return Status::Ok();
 }
 
-// The insertion loop's part of the trace: created or emptied, the sorted list
-// and every step section, closed. On a failed schedule what was written so far
-// stays in the file, which then has no closing section.
-Status WriteScheduleTrace(Model& model, const std::filesystem::path& path) {
-    const std::unique_ptr<FileSink> file = FileSink::Open(path, FileSink::Mode::kTruncate);
+Status CycleFailure() {
+    return Status::Failure(
+        "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n");
+}
+
+// Opens the trace file, lets `write` fill it, flushes and closes it. What
+// `write` reports comes first; otherwise any failure on the way (opening, a
+// write, closing) is a failure to write the trace. What was written stays in
+// the file either way.
+template <class Write>
+Status WriteTraceFile(const Model& model, const std::filesystem::path& path, FileSink::Mode mode,
+                      Write write) {
+    const std::unique_ptr<FileSink> file = FileSink::Open(path, mode);
     if (!file) return TraceWriteFailure(model.TraceFileName);
     TraceOutput out(*file);
-    TraceWriter trace(model, out);
-    Status built = BuildSchedule(model, &trace);
+    Status written = write(out);
     out.Flush();
     const bool closed = file->Close();
-    if (!built.ok()) return built;
+    if (!written.ok()) return written;
     if (out.failed() || !closed) return TraceWriteFailure(model.TraceFileName);
     return Status::Ok();
 }
 
+// The insertion loop's part of the trace: created or emptied, the sorted list
+// and every step section. A loop stopped by a failed write is reported as
+// that failure once the file is closed.
+Status WriteScheduleTrace(Model& model, const std::filesystem::path& path) {
+    return WriteTraceFile(model, path, FileSink::Mode::kTruncate, [&model](TraceOutput& out) {
+        TraceWriter trace(model, out);
+        const ScheduleOutcome outcome = BuildSchedule(model, &trace);
+        return outcome == ScheduleOutcome::kCycle ? CycleFailure() : Status::Ok();
+    });
+}
+
 Status AppendClosingSection(const Model& model, const std::filesystem::path& path) {
-    const std::unique_ptr<FileSink> file = FileSink::Open(path, FileSink::Mode::kAppend);
-    if (!file) return TraceWriteFailure(model.TraceFileName);
-    TraceOutput out(*file);
-    TraceWriter(model, out).WriteClosingSection();
-    out.Flush();
-    const bool closed = file->Close();
-    if (out.failed() || !closed) return TraceWriteFailure(model.TraceFileName);
-    return Status::Ok();
+    return WriteTraceFile(model, path, FileSink::Mode::kAppend, [&model](TraceOutput& out) {
+        TraceWriter(model, out).WriteClosingSection();
+        return Status::Ok();
+    });
 }
 
 }  // namespace

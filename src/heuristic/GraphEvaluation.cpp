@@ -28,10 +28,10 @@ struct GraphView {
 
 GraphEvaluation::GraphEvaluation(std::int32_t opCount) {
     const std::size_t entries = static_cast<std::size_t>(opCount) + 2;
-    R.assign(entries, 0);
-    Q.assign(entries, 0);
-    TopoOrder.assign(entries, 0);
-    Level.assign(entries, 0);
+    R_.assign(entries, 0);
+    Q_.assign(entries, 0);
+    TopoOrder_.assign(entries, 0);
+    Level_.assign(entries, 0);
     levelSize_.assign(entries, 0);
     levelStart_.assign(entries, 0);
     levelCursor_.assign(entries, 0);
@@ -43,13 +43,14 @@ GraphEvaluation::GraphEvaluation(std::int32_t opCount) {
     headSeeds_.reserve(entries);
     tailSeeds_.reserve(entries);
     queued_.assign(entries, 0);
-    changeMarked_.assign(entries, 0);
+    changeEpoch_.assign(entries, 0);
     changed_.reserve(entries);
     bucketFirst_.assign(entries, 0);
     bucketNext_.assign(entries, 0);
 }
 
-bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
+bool GraphEvaluation::Evaluate(const Model& model) {
+    StartEpoch();
     bool done = false;
     if (headsValid_) {
         FindChangedLinks(model);
@@ -65,10 +66,14 @@ bool GraphEvaluation::Evaluate(const Model& model, Time* makespan) {
         allChanged_ = true;
         if (!headsValid_) return false;
     }
-    if (makespan != nullptr) {
-        for (Operation k = 1; k <= model.OpCount; ++k) *makespan = std::max(*makespan, R[k]);
-    }
     return true;
+}
+
+std::optional<Time> GraphEvaluation::EvaluateMakespan(const Model& model) {
+    if (!Evaluate(model)) return std::nullopt;
+    Time makespan = 0;
+    for (Operation k = 1; k <= model.OpCount; ++k) makespan = std::max(makespan, R_[k]);
+    return makespan;
 }
 
 // Kahn's algorithm with a first-in-first-out queue: the operation taken next
@@ -82,8 +87,8 @@ bool GraphEvaluation::EvaluateWhole(const Model& model) {
     const GraphView g(model);
     const Operation n = g.n;
     std::int32_t* inDegree = inDegree_.data();
-    std::int32_t* level = Level.data();
-    Time* head = R.data();
+    std::int32_t* level = Level_.data();
+    Time* head = R_.data();
     Operation* ready = ready_.data();
 
     std::int32_t queued = 0;
@@ -130,8 +135,8 @@ void GraphEvaluation::PlaceLevels(Operation n, std::int32_t fromLevel) {
         cursor[l] = rank;
         rank += levelSize_[l];
     }
-    const std::int32_t* level = Level.data();
-    Operation* order = TopoOrder.data();
+    const std::int32_t* level = Level_.data();
+    Operation* order = TopoOrder_.data();
     // Without a branch: whether an operation moves is as good as random. One
     // that stays writes to entry 0, which is cleared afterwards.
     for (Operation k = 1; k <= n; ++k) {
@@ -216,8 +221,8 @@ void GraphEvaluation::ClearQueue() {
 bool GraphEvaluation::UpdateHeads(const Model& model) {
     const GraphView g(model);
     const Operation n = g.n;
-    std::int32_t* level = Level.data();
-    Time* head = R.data();
+    std::int32_t* level = Level_.data();
+    Time* head = R_.data();
 
     for (const Operation k : headSeeds_) Enqueue(k, level[k]);
     std::int32_t lowestChanged = std::numeric_limits<std::int32_t>::max();
@@ -268,9 +273,19 @@ void GraphEvaluation::ComputeTails(const Model& model) {
     }
 }
 
+void GraphEvaluation::StartEpoch() {
+    changed_.clear();
+    allChanged_ = false;
+    if (++epoch_ == 0) {
+        // After 2^32 evaluations the marks could alias: start them over.
+        std::fill(changeEpoch_.begin(), changeEpoch_.end(), 0);
+        epoch_ = 1;
+    }
+}
+
 void GraphEvaluation::MarkChanged(Operation k) {
-    if (changeMarked_[k]) return;
-    changeMarked_[k] = 1;
+    if (changeEpoch_[k] == epoch_) return;
+    changeEpoch_[k] = epoch_;
     changed_.push_back(k);
 }
 
@@ -279,17 +294,11 @@ std::optional<std::span<const Operation>> GraphEvaluation::ChangedOperations() c
     return std::span<const Operation>(changed_);
 }
 
-void GraphEvaluation::ForgetChanges() {
-    for (const Operation k : changed_) changeMarked_[k] = 0;
-    changed_.clear();
-    allChanged_ = false;
-}
-
 void GraphEvaluation::ComputeAllTails(const Model& model) {
     allChanged_ = true;
     const GraphView g(model);
-    const Operation* order = TopoOrder.data();
-    Time* tail = Q.data();
+    const Operation* order = TopoOrder_.data();
+    Time* tail = Q_.data();
     for (std::int32_t r = model.OpCount; r >= 1; --r) {
         const Operation k = order[r];
         tail[k] = std::max(tail[g.NO[k]], tail[g.NM[k]]) + g.p[k];
@@ -305,8 +314,8 @@ void GraphEvaluation::ComputeAllTails(const Model& model) {
 // computing all tails.
 void GraphEvaluation::UpdateTails(const Model& model) {
     const GraphView g(model);
-    const std::int32_t* level = Level.data();
-    Time* tail = Q.data();
+    const std::int32_t* level = Level_.data();
+    Time* tail = Q_.data();
 
     for (const Operation k : tailSeeds_) {
         tailQueued_[k] = 0;
@@ -333,7 +342,7 @@ void GraphEvaluation::UpdateTails(const Model& model) {
 
 Time GraphEvaluation::InsertionEstimate(const Model& model, Operation o, Operation u,
                                         Operation v) const {
-    return std::max(R[model.PO[o]], R[u]) + model.p[o] + std::max(Q[model.NO[o]], Q[v]);
+    return std::max(R_[model.PO[o]], R_[u]) + model.p[o] + std::max(Q_[model.NO[o]], Q_[v]);
 }
 
 }  // namespace jobshop

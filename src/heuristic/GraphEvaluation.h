@@ -24,22 +24,23 @@ class GraphEvaluation {
   public:
     explicit GraphEvaluation(std::int32_t opCount);
 
-    // Fills TopoOrder and R for the current links. Returns false if the graph
-    // has a cycle (possible only with processing times of 0 or below); TopoOrder
-    // and R are then meaningless.
-    bool EvaluateGraph(const Model& model) { return Evaluate(model, nullptr); }
+    // Fills TopoOrder, Level and R for the current links. Returns false if
+    // the graph has a cycle (possible only with processing times of 0 or
+    // below); the results are then meaningless.
+    bool EvaluateGraph(const Model& model) { return Evaluate(model); }
 
-    // EvaluateGraph that also raises model.Cmax to every R above it.
-    bool EvaluateGraphWithMakespan(Model& model) { return Evaluate(model, &model.Cmax); }
+    // EvaluateGraph of a finished schedule that also yields its makespan: the
+    // largest R, or 0 when no R is positive. Nothing on a cycle.
+    std::optional<Time> EvaluateMakespan(const Model& model);
 
     // Fills Q; needs a successful EvaluateGraph on the same links just before.
     void ComputeTails(const Model& model);
 
-    // The operations whose machine links, R or Q may differ from what they
-    // were at the last ForgetChanges, in no particular order; nothing when
-    // that is not known (every operation may differ).
+    // The operations whose machine links, R, Q or Level may differ from what
+    // they were after the previous evaluation, each named once, in no
+    // particular order; nothing when that is not known (every operation may
+    // differ, as after the first evaluation).
     std::optional<std::span<const Operation>> ChangedOperations() const;
-    void ForgetChanges();
 
     // Length of the longest path through o once it stands between machine
     // neighbours u and v (0 for none), from the R and Q of the last evaluation:
@@ -48,17 +49,20 @@ class GraphEvaluation {
 
     // Head of each operation, its own p included (its earliest completion
     // time). Entries 0 ... OpCount+1; entry 0 is 0.
-    std::vector<Time> R;
+    std::span<const Time> R() const { return R_; }
     // Tail of each operation, its own p included. Entries 0 ... OpCount+1;
     // entry 0 is 0.
-    std::vector<Time> Q;
-    // Ranks 1 ... OpCount: the operations level by level, where an operation's
-    // level is the number of arcs on the longest path leading to it, and within
-    // a level by increasing operation number.
-    std::vector<Operation> TopoOrder;
+    std::span<const Time> Q() const { return Q_; }
+    // Ranks 1 ... OpCount: the operations level by level, and within a level
+    // by increasing operation number. Entry 0 is unused.
+    std::span<const Operation> TopoOrder() const { return TopoOrder_; }
+    // Level of each operation plus one: the number of arcs on the longest
+    // path that ends at it, plus one (a source has 1). Entries 0 ...
+    // OpCount+1; entry 0 is 0.
+    std::span<const std::int32_t> Level() const { return Level_; }
 
   private:
-    bool Evaluate(const Model& model, Time* makespan);
+    bool Evaluate(const Model& model);
     bool EvaluateWhole(const Model& model);
     void FindChangedLinks(const Model& model);
     bool UpdateHeads(const Model& model);
@@ -66,6 +70,7 @@ class GraphEvaluation {
     void ComputeAllTails(const Model& model);
     void UpdateTails(const Model& model);
     void PushTailSeed(Operation k);
+    void StartEpoch();
     void MarkChanged(Operation k);
     void Enqueue(Operation k, std::int32_t level);
     Operation TakeLowest();
@@ -73,8 +78,9 @@ class GraphEvaluation {
     Operation TakeFrom(std::int32_t level);
     void ClearQueue();
 
-    // Level of each operation plus one (a source has 1); entry 0 is 0.
-    std::vector<std::int32_t> Level;
+    std::vector<Time> R_, Q_;
+    std::vector<Operation> TopoOrder_;
+    std::vector<std::int32_t> Level_;
     // Per level: the number of operations and the rank before its first one.
     std::vector<std::int32_t> levelSize_, levelStart_, levelCursor_;
     std::vector<std::int32_t> inDegree_;  // predecessors not yet taken
@@ -92,9 +98,12 @@ class GraphEvaluation {
     std::vector<Operation> tailSeeds_;
     std::vector<char> tailQueued_;
 
-    // Operations changed since ForgetChanges, each listed once.
+    // Operations changed since the previous evaluation, each listed once: an
+    // operation is listed when its mark equals the current epoch, so a new
+    // evaluation forgets the old list by counting up instead of clearing.
     std::vector<Operation> changed_;
-    std::vector<char> changeMarked_;
+    std::vector<std::uint32_t> changeEpoch_;
+    std::uint32_t epoch_ = 0;
     bool allChanged_ = true;
 
     // Work queue: one list of operations per level, each operation in it at

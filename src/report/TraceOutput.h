@@ -53,26 +53,6 @@ class FileSink final : public ByteSink {
     std::uint64_t reserved_ = 0;
 };
 
-// Discards everything; for measuring the schedule without the disk.
-class NullSink final : public ByteSink {
-  public:
-    bool Write(std::span<const std::string_view> parts) override {
-        for (const std::string_view part : parts) written += part.size();
-        return true;
-    }
-    std::uint64_t written = 0;
-};
-
-// Collects everything in memory.
-class StringSink final : public ByteSink {
-  public:
-    bool Write(std::span<const std::string_view> parts) override {
-        for (const std::string_view part : parts) text += part;
-        return true;
-    }
-    std::string text;
-};
-
 // A buffered text output. Bytes reach the sink when the buffer is full and at
 // every Flush, which hands over exactly what the buffer holds in one Write.
 // The first failed Write makes the output failed; everything after it is

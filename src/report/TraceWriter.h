@@ -7,21 +7,31 @@
 #include <string_view>
 #include <vector>
 
+#include "heuristic/StepObserver.h"
 #include "model/Model.h"
 #include "report/TraceOutput.h"
 
 namespace jobshop {
 
 // Writes the sections of the step-by-step trace from the model; it only reads
-// the model. Every line end is "\n"; fields are separated by one tab.
+// the model. Every line end is "\n"; fields are separated by one tab. As an
+// observer of the insertion loop it writes the sorted list when the order is
+// fixed, the topological line and the table of every evaluated step, and the
+// permutation block and separator of every step; it asks the loop to stop
+// once its output has failed. The driver appends the closing section.
 //
 // Most of a trace repeats: consecutive tables differ in a few rows, and a
 // step changes one machine sequence. The writer keeps the text it wrote last
 // for every table row and every machine row and formats a row again only when
 // one of its values changed.
-class TraceWriter {
+class TraceWriter final : public StepObserver {
   public:
     TraceWriter(const Model& model, TraceOutput& out);
+
+    void OrderFixed(const Model& model) override;
+    void StepEvaluated(const Model& model, const EvaluatedStep& step) override;
+    void StepPlaced(const Model& model, const PlacedStep& step) override;
+    bool StopRequested() const override { return out_.failed(); }
 
     // "Nierosnace czasy wykonania:", then every operation of InsertionOrder as
     // "k(p)" followed by a tab, then an empty line.
@@ -49,9 +59,6 @@ class TraceWriter {
     // The instance name with the final PI rows, Cmax and the separator.
     void WriteClosingSection();
 
-    // True once a write to the output has failed.
-    bool failed() const { return out_.failed(); }
-
   private:
     // Room for one table row: five fields of at most 11 characters and a tab
     // (12 for a negative p), two of 11 (NM, PM) and two of at most 20 plus a
@@ -64,6 +71,9 @@ class TraceWriter {
     void PrepareLabels();
     char* CopyLabel(char* to, Operation k) const;
     void PrepareTable();
+    void CollectChangedRows(std::span<const Time> R, std::span<const Time> Q,
+                            std::optional<std::span<const Operation>> changed, bool first);
+    char* FormatFixedFields(char* at, Operation k) const;
     void FormatRowTail(Operation k, Time R, Time Q);
     std::string_view BuildTableImage();
     void CopyRow(char* to, Operation k);
