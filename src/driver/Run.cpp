@@ -39,19 +39,6 @@ std::optional<std::string> ReadFile(const std::filesystem::path& path) {
     return content;
 }
 
-Status LoadFromFolder(const std::filesystem::path& folder, Model& model) {
-    const std::optional<std::string> content = ReadFile(folder / kInstanceFileName);
-    if (!content) return Status::Failure("\nBlad: nie mozna otworzyc pliku input.txt.\n");
-    if (Status s = LoadInstance(*content, model); !s.ok()) return s;
-    SortInsertionOrder(model);
-    return Status::Ok();
-}
-
-Status CycleFailure() {
-    return Status::Failure(
-        "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n");
-}
-
 // Opens the trace file, lets `write` fill it, flushes and closes it. What
 // `write` reports comes first; otherwise any failure on the way (opening, a
 // write, closing) is a failure to write the trace. What was written stays in
@@ -90,6 +77,23 @@ Status AppendClosingSection(const Model& model, const std::filesystem::path& pat
 
 }  // namespace
 
+Status LoadInstanceFile(const std::filesystem::path& file, Model& model) {
+    const std::optional<std::string> content = ReadFile(file);
+    if (!content) return Status::Failure("\nBlad: nie mozna otworzyc pliku input.txt.\n");
+    if (Status s = LoadInstance(*content, model); !s.ok()) return s;
+    SortInsertionOrder(model);
+    return Status::Ok();
+}
+
+Status CycleFailure() {
+    return Status::Failure(
+        "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n");
+}
+
+Status TooLargeFailure() {
+    return Status::Failure("\nBlad w pliku input.txt: instancja jest zbyt duza.\n");
+}
+
 Status RunSchedule(Model& model, const std::filesystem::path& folder) {
     const std::filesystem::path path = folder / model.TraceFileName;
     if (Status s = WriteScheduleTrace(model, path); !s.ok()) return s;
@@ -107,10 +111,10 @@ int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
     Status status = Status::Ok();
     try {
         Model model;
-        status = LoadFromFolder(folder, model);
+        status = LoadInstanceFile(folder / kInstanceFileName, model);
         if (status.ok()) status = RunSchedule(model, folder);
     } catch (const std::bad_alloc&) {
-        status = Status::Failure("\nBlad w pliku input.txt: instancja jest zbyt duza.\n");
+        status = TooLargeFailure();
     }
     if (!status.ok()) {
         err << status.message();

@@ -24,6 +24,14 @@ inline constexpr const char* kFinalText = "\nWygenerowano plik wyjsciowy!";
 int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
                const std::filesystem::path& folder);
 
+// Loads the instance in `file` and sorts its InsertionOrder. The messages are
+// the program's own, which name input.txt whatever the file is called.
+Status LoadInstanceFile(const std::filesystem::path& file, Model& model);
+
+// The failures of a run that do not come from loading or writing.
+Status CycleFailure();     // the schedule graph closed a cycle
+Status TooLargeFailure();  // the instance does not fit in memory
+
 // Builds the schedule of a loaded, sorted instance, writes the whole trace
 // file into `folder` (created or emptied first, the closing section appended
 // after the insertion loop) and sets Cmax back to 0 afterwards.

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace jobshop {
+
+// The page's text as written in src/report/replay/page.html, embedded at
+// build time. It holds kReplayDataMarker once, inside the data element.
+std::string_view ReplayPageTemplate();
+inline constexpr std::string_view kReplayDataMarker = "@REPLAY_DATA@";
+
+// The self-contained page: the template with `json` (from ReplayJson) in
+// place of the marker.
+std::string ReplayPage(std::string_view json);
+
+// Writes `content` to a new file in the folder of `path` and renames it to
+// `path`, so that `path` holds either what it held before or all of
+// `content`, never a part. False on any failure; the new file is then gone.
+bool WriteWholeFile(const std::filesystem::path& path, std::string_view content);
+
+}  // namespace jobshop

@@ -1,0 +1,90 @@
+#include "report/ReplayRecorder.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "heuristic/GraphEvaluation.h"
+
+namespace jobshop {
+namespace {
+
+void RecordChange(ReplayRecording::FieldChanges& changes, Operation k, Time& shown, Time value) {
+    if (shown == value) return;
+    changes.emplace_back(k, value - shown);
+    shown = value;
+}
+
+}  // namespace
+
+void ReplayRecorder::OrderFixed(const Model& model) {
+    const auto n = static_cast<std::size_t>(model.OpCount);
+    ReplayRecording& r = recording_;
+    r.name = model.InstanceName;
+    r.jobs = model.JobCount;
+    r.machines = model.MachineCount;
+    r.M.assign(model.M.begin(), model.M.begin() + static_cast<std::ptrdiff_t>(n + 1));
+    r.p.assign(model.p.begin(), model.p.begin() + static_cast<std::ptrdiff_t>(n + 1));
+    r.order.assign(model.InsertionOrder.begin() + 1,
+                   model.InsertionOrder.begin() + static_cast<std::ptrdiff_t>(n + 1));
+    r.steps.reserve(n);
+    for (std::vector<Time>* field : {&last_.R, &last_.Q, &last_.Level}) field->assign(n + 1, 0);
+}
+
+void ReplayRecorder::StepEvaluated(const Model& model, const EvaluatedStep& step) {
+    (void)model;
+    estimates_.assign(step.estimates.begin(), step.estimates.end());
+    evaluatedStep_ = step.t;
+    RecordEvaluation(step.R, step.Q, step.Level, step.changed);
+}
+
+void ReplayRecorder::StepPlaced(const Model& model, const PlacedStep& step) {
+    (void)model;
+    ReplayRecording::Step& s = recording_.steps.emplace_back();
+    s.op = step.op;
+    s.machine = step.machine;
+    s.position = step.position;
+    if (evaluatedStep_ == step.t) s.estimates = std::move(estimates_);
+    estimates_.clear();
+}
+
+void ReplayRecorder::Finished(const Model& model, Time makespan) {
+    GraphEvaluation graph(model.OpCount);
+    // The loop has just evaluated these links without meeting a cycle.
+    if (graph.EvaluateGraph(model)) {
+        graph.ComputeTails(model);
+        RecordEvaluation(graph.R(), graph.Q(), graph.Level(), std::nullopt);
+    }
+    for (std::int32_t i = 1; i <= model.MachineCount; ++i) {
+        const Operation* row = model.PI(i);
+        recording_.sequences.emplace_back(row + 1, row + 1 + model.Placed(i));
+    }
+    recording_.cmax = makespan;
+}
+
+void ReplayRecorder::RecordEvaluation(std::span<const Time> R, std::span<const Time> Q,
+                                      std::span<const std::int32_t> Level,
+                                      std::optional<std::span<const Operation>> changed) {
+    const auto n = static_cast<Operation>(last_.R.size()) - 1;
+    ReplayRecording::Changes& delta = recording_.changes.emplace_back();
+    const bool first = recording_.changes.size() == 1;
+    // The change list must run by increasing operation; the loop names its
+    // changed operations in no particular order.
+    if (changed && !first) {
+        touched_.assign(changed->begin(), changed->end());
+        std::sort(touched_.begin(), touched_.end());
+    } else {
+        touched_.resize(static_cast<std::size_t>(n));
+        std::iota(touched_.begin(), touched_.end(), 1);
+    }
+    for (const Operation k : touched_) {
+        RecordChange(delta.R, k, last_.R[k], R[k]);
+        RecordChange(delta.Q, k, last_.Q[k], Q[k]);
+        RecordChange(delta.Level, k, last_.Level[k], Level[k]);
+    }
+    // The first evaluation is a snapshot; it leads from nothing.
+    if (first) delta = {};
+    const auto e = static_cast<std::int32_t>(recording_.changes.size()) - 1;
+    if (e % ReplayRecording::kSnapshotEvery == 0) recording_.snapshots.push_back(last_);
+}
+
+}  // namespace jobshop

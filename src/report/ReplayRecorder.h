@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "heuristic/StepObserver.h"
+#include "model/Model.h"
+
+namespace jobshop {
+
+// Everything the replay page shows, as the insertion loop published it.
+//
+// Evaluations are numbered 0 ... K: one per step on an occupied machine, in
+// step order, and last the evaluation of the finished schedule (tails
+// included). Their R, Q and Level are kept as full snapshots of every
+// kSnapshotEvery-th evaluation and, for every evaluation after the first,
+// the operations whose values differ from the evaluation before it, so a
+// reader reaches any evaluation from the nearest snapshot.
+struct ReplayRecording {
+    static constexpr std::int32_t kSnapshotEvery = 64;
+
+    struct Step {
+        Operation op = 0;
+        std::int32_t machine = 0;
+        std::int32_t position = 0;    // 1 ... c+1
+        std::vector<Time> estimates;  // estimates[b-1] of position b; empty on an empty machine
+    };
+    // R, Q and Level of every operation, indexed by operation 0 ... OpCount.
+    struct Snapshot {
+        std::vector<Time> R, Q, Level;
+    };
+    // (operation, new value minus old value), by increasing operation.
+    using FieldChanges = std::vector<std::pair<Operation, Time>>;
+    struct Changes {
+        FieldChanges R, Q, Level;
+    };
+
+    std::string name;
+    std::int32_t jobs = 0;
+    std::int32_t machines = 0;
+    std::vector<std::int32_t> M, p;   // indexed by operation 0 ... OpCount
+    std::vector<Operation> order;     // InsertionOrder[1 ... OpCount], from index 0
+    std::vector<Step> steps;          // steps[t-1] is step t
+    std::vector<Snapshot> snapshots;  // snapshots[s] is evaluation s * kSnapshotEvery
+    std::vector<Changes> changes;     // changes[e] leads from evaluation e-1 to e; [0] empty
+    std::vector<std::vector<Operation>> sequences;  // final sequence of machines 1 ... machines
+    Time cmax = 0;
+};
+
+// Collects a ReplayRecording while it watches the insertion loop. It never
+// asks the loop to stop.
+class ReplayRecorder final : public StepObserver {
+  public:
+    void OrderFixed(const Model& model) override;
+    void StepEvaluated(const Model& model, const EvaluatedStep& step) override;
+    void StepPlaced(const Model& model, const PlacedStep& step) override;
+    // Also evaluates the finished schedule, tails included, so the page shows
+    // the critical path and slack of the end result in the program's numbers.
+    void Finished(const Model& model, Time makespan) override;
+
+    // Complete once Finished has been called.
+    const ReplayRecording& recording() const { return recording_; }
+
+  private:
+    void RecordEvaluation(std::span<const Time> R, std::span<const Time> Q,
+                          std::span<const std::int32_t> Level,
+                          std::optional<std::span<const Operation>> changed);
+
+    ReplayRecording recording_;
+    std::vector<Time> estimates_;  // of the step evaluated last, until it is placed
+    std::int32_t evaluatedStep_ = 0;
+    // The values of the evaluation recorded last.
+    ReplayRecording::Snapshot last_;
+    std::vector<Operation> touched_;
+};
+
+}  // namespace jobshop
