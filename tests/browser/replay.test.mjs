@@ -1,0 +1,129 @@
+// The replay page in a real browser: pages made by the built jobshop-replay,
+// checked against traces written by the built jobshop-insert.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import { after, before, test } from 'node:test';
+import { makePage, openBrowser, readTrace, stepOf, watchedPage } from './support.mjs';
+
+let browser;
+let ft06;
+let trace;
+
+before(async () => {
+  ft06 = makePage('examples/ft06/input.txt', 'ft06');
+  trace = readTrace(ft06.trace);
+  browser = await openBrowser();
+});
+
+after(async () => {
+  await browser?.close();
+  fs.rmSync(ft06.folder, { recursive: true, force: true });
+});
+
+// What the page shows of the step's table: the topological order and the
+// rows, read from the document as a person sees them.
+function shownTable(page) {
+  return page.evaluate(() => {
+    const part = document.getElementById('table-part');
+    if (part.classList.contains('hidden')) return null;
+    const lines = [];
+    const header = [...document.querySelectorAll('#trace-table thead th')].map((th) => th.textContent);
+    lines.push(header.join('\t') + '\n');
+    for (const tr of document.querySelectorAll('#trace-table tbody tr')) {
+      if (tr.classList.contains('spacer') || tr.style.display === 'none') continue;
+      lines.push([...tr.cells].map((td) => td.textContent).join('\t') + '\n');
+    }
+    const topo = document.getElementById('topo').textContent.split(' ').map(Number);
+    return { topo, table: lines.join('') };
+  });
+}
+
+async function expectStepMatchesTrace(page, t) {
+  assert.equal(await stepOf(page), t);
+  assert.deepEqual(await shownTable(page), trace.steps[t - 1], `step ${t}`);
+}
+
+// Every step forward with the Right key and back with the Left key; the
+// table and topological order of sampled steps (every step with a table on
+// the way forward, every fifth on the way back) are the trace's.
+test('ft06: every step forward and back, tables as in the trace', async () => {
+  const { page, requests, errors } = await watchedPage(browser.context);
+  await page.goto('file://' + ft06.page);
+  const steps = trace.steps.length;
+  await expectStepMatchesTrace(page, 1);
+  for (let t = 2; t <= steps; ++t) {
+    await page.keyboard.press('ArrowRight');
+    await expectStepMatchesTrace(page, t);
+  }
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await stepOf(page), steps, 'the last step stays');
+  for (let t = steps - 1; t >= 1; --t) {
+    await page.keyboard.press('ArrowLeft');
+    assert.equal(await stepOf(page), t);
+    if (t % 5 === 0) await expectStepMatchesTrace(page, t);
+  }
+  const keys = [['PageDown', 11], ['PageDown', 21], ['PageUp', 11], ['End', steps], ['Home', 1]];
+  for (const [key, t] of keys) {
+    await page.keyboard.press(key);
+    assert.equal(await stepOf(page), t, key);
+  }
+  assert.ok(requests.every((url) => url.startsWith('file:')), requests.join(' '));
+  assert.deepEqual(errors, []);
+});
+
+test('ft06: #N opens step N and the address follows the steps', async () => {
+  const { page, requests, errors } = await watchedPage(browser.context);
+  const withTable = trace.steps.findIndex((s, i) => s !== null && i >= 16) + 1;
+  await page.goto(`file://${ft06.page}#${withTable}`);
+  await expectStepMatchesTrace(page, withTable);
+  assert.match(await page.textContent('#op-title'), new RegExp(`^Krok ${withTable}: `));
+  await page.keyboard.press('ArrowRight');
+  assert.equal(new URL(page.url()).hash, `#${withTable + 1}`);
+  await page.evaluate(() => { location.hash = '#5'; });
+  await page.waitForFunction(() => document.body.dataset.step === '5');
+  await expectStepMatchesTrace(page, 5);
+  assert.ok(requests.every((url) => url.startsWith('file:')), requests.join(' '));
+  assert.deepEqual(errors, []);
+});
+
+// The copy button puts the table on the clipboard exactly as the trace has
+// it; the saved chart of the last step carries the trace's Cmax.
+test('ft06: copied table, saved chart and final Cmax', async () => {
+  await browser.context.grantPermissions(['clipboard-read', 'clipboard-write']);
+  const { page, requests, errors } = await watchedPage(browser.context);
+  const t = trace.steps.findIndex((s) => s !== null) + 1;
+  await page.goto(`file://${ft06.page}#${t}`);
+  await page.click('#copy-table');
+  await page.waitForFunction(() => document.getElementById('copy-status').textContent !== '');
+  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), trace.steps[t - 1].table);
+
+  await page.keyboard.press('End');
+  assert.match(await page.textContent('#subtitle'), new RegExp(`Cmax = ${trace.cmax}\\.`));
+  const [svg] = await Promise.all([page.waitForEvent('download'), page.click('#save-svg')]);
+  const svgText = fs.readFileSync(await svg.path(), 'utf8');
+  assert.match(svgText, /^<svg xmlns="http:\/\/www.w3.org\/2000\/svg"/);
+  assert.ok(svgText.includes(`Cmax = ${trace.cmax}<`), 'the chart marks the final Cmax');
+  const [png] = await Promise.all([page.waitForEvent('download'), page.click('#save-png')]);
+  assert.deepEqual([...fs.readFileSync(await png.path()).subarray(0, 4)], [0x89, 0x50, 0x4e, 0x47]);
+  // Saving hands the browser a blob of the page's own; nothing else is asked for.
+  assert.ok(requests.every((url) => url.startsWith('file:') || url.startsWith('blob:file')), requests.join(' '));
+  assert.deepEqual(errors, []);
+});
+
+test('ta71 (100 x 20): the page loads and steps', async () => {
+  const ta71 = makePage('bench/instances/ta71.txt', 'ta71', { trace: false });
+  try {
+    const { page, requests, errors } = await watchedPage(browser.context);
+    await page.goto(`file://${ta71.page}#1000`);
+    assert.equal(await stepOf(page), 1000);
+    for (const [key, t] of [['ArrowRight', 1001], ['PageDown', 1011], ['End', 2000], ['ArrowLeft', 1999], ['Home', 1]]) {
+      await page.keyboard.press(key);
+      assert.equal(await stepOf(page), t, key);
+    }
+    assert.match(await page.textContent('#op-title'), /^Krok 1: operacja \d+/);
+    assert.ok(requests.every((url) => url.startsWith('file:')), requests.join(' '));
+    assert.deepEqual(errors, []);
+  } finally {
+    fs.rmSync(ta71.folder, { recursive: true, force: true });
+  }
+});
