@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds the program and runs it on the bundled ft06 instance; the trace
-# ft06_krok_po_kroku.txt appears beside examples/ft06/input.txt.
+# Builds the programs and runs them on the bundled ft06 instance: the trace
+# ft06_krok_po_kroku.txt and the replay page ft06_krok_po_kroku.html appear
+# beside examples/ft06/input.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/ensure-tools.sh cmake g++
+bash scripts/ensure-tools.sh cmake g++ cli11
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target jobshop-insert >/dev/null
+cmake --build build -j"$(nproc)" --target jobshop-insert jobshop-replay >/dev/null
 cd examples/ft06
 ../../build/jobshop-insert
 echo
 echo "Trace: examples/ft06/ft06_krok_po_kroku.txt"
+../../build/jobshop-replay >/dev/null
+echo "Replay page (open it in a browser): examples/ft06/ft06_krok_po_kroku.html"

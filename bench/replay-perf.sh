@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Measures the replay page of ta71 (or the instance given): page size, time
+# to write it, load time in headless Chromium, cost of a step change.
+#   bash bench/replay-perf.sh [instance]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/ensure-tools.sh cmake g++ cli11 node npm chromium
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j2 --target jobshop-replay >/dev/null
+(cd tests/browser && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error </dev/null)
+JOBSHOP_BUILD="$PWD/build" node bench/replay-perf.mjs "$@"
