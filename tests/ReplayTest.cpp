@@ -22,6 +22,7 @@
 namespace jobshop {
 namespace {
 
+using testing::FolderContent;
 using testing::ReadText;
 using testing::TempFolder;
 using testing::WriteText;
@@ -424,16 +425,6 @@ CommandResult Replay(std::vector<std::string> args) {
     return {status, out.str(), err.str()};
 }
 
-// Files in a folder, so a test can see that nothing was left behind.
-std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(ReplayCommand, UsageErrorsExitTwoWithOneLineAndTheUsage) {
     TempFolder folder;
     const std::string input = (folder / "input.txt").string();
@@ -456,7 +447,7 @@ TEST(ReplayCommand, UsageErrorsExitTwoWithOneLineAndTheUsage) {
         EXPECT_NE(r.err.find("\n\nUzycie: jobshop-replay"), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.begin() + r.err.find("\n\n"), '\n'), 0);
     }
-    EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"input.txt"});
+    EXPECT_EQ(FolderContent(folder.path()), std::vector<std::string>{"input.txt"});
     const CommandResult help = Replay({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(
@@ -483,7 +474,7 @@ TEST(ReplayCommand, WritesThePageAndTheDataUnderTheirNames) {
     const std::string json = ReadText(folder / "d.json");
     EXPECT_EQ(ParseJson(json)["cmax"].number, 7);
     EXPECT_EQ(ReadText(folder / "demo_krok_po_kroku.html"), ReplayPage(json));
-    EXPECT_EQ(FilesIn(folder.path()),
+    EXPECT_EQ(FolderContent(folder.path()),
               (std::vector<std::string>{"d.json", "demo_krok_po_kroku.html", "input.txt"}));
 }
 
@@ -505,7 +496,7 @@ TEST(ReplayCommand, FailuresWriteNothing) {
         const CommandResult r = ReplayIn(folder.path(), {"in.txt", "--json", "d.json"});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, c.message);
-        EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"in.txt"});
+        EXPECT_EQ(FolderContent(folder.path()), std::vector<std::string>{"in.txt"});
     }
     TempFolder folder;
     EXPECT_EQ(ReplayIn(folder.path(), {}).err, "\nBlad: nie mozna otworzyc pliku input.txt.\n");
@@ -514,7 +505,7 @@ TEST(ReplayCommand, FailuresWriteNothing) {
     const CommandResult r = ReplayIn(folder.path(), {});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "\nBlad: nie mozna zapisac pliku ex_krok_po_kroku.html.\n");
-    EXPECT_EQ(FilesIn(folder.path()),
+    EXPECT_EQ(FolderContent(folder.path()),
               (std::vector<std::string>{"ex_krok_po_kroku.html", "input.txt"}));
 }
 

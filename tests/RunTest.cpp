@@ -12,21 +12,13 @@
 namespace jobshop {
 namespace {
 
+using testing::FolderContent;
 using testing::ReadText;
 using testing::RunInFolder;
 using testing::TempFolder;
 using testing::WriteText;
 
 const std::string kPrompt = std::string(kStartTexts[0]) + kStartTexts[1] + kStartTexts[2];
-
-std::vector<std::string> FolderContent(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(Run, StartTextsThenFinalText) {
     TempFolder folder;

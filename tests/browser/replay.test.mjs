@@ -78,7 +78,7 @@ test('ft06: #N opens step N and the address follows the steps', async () => {
   await expectStepMatchesTrace(page, withTable);
   assert.match(await page.textContent('#op-title'), new RegExp(`^Krok ${withTable}: `));
   await page.keyboard.press('ArrowRight');
-  assert.equal(new URL(page.url()).hash, `#${withTable + 1}`);
+  await page.waitForFunction((t) => location.hash === `#${t}`, withTable + 1);
   await page.evaluate(() => { location.hash = '#5'; });
   await page.waitForFunction(() => document.body.dataset.step === '5');
   await expectStepMatchesTrace(page, 5);

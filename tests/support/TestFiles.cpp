@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -17,6 +18,15 @@ TempFolder::TempFolder(const std::filesystem::path& base) {
 TempFolder::~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> FolderContent(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string ReadText(const std::filesystem::path& path) {

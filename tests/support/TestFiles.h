@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace jobshop::testing {
 
@@ -24,6 +25,8 @@ class TempFolder {
 
 // The whole content of a file; empty if it cannot be read.
 std::string ReadText(const std::filesystem::path& path);
+// The names in a folder, sorted: what a run left behind.
+std::vector<std::string> FolderContent(const std::filesystem::path& folder);
 void WriteText(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace jobshop::testing
