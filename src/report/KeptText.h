@@ -44,20 +44,24 @@ class KeptText {
         length_.assign(static_cast<std::size_t>(count) + 1, 0);
     }
 
-    // Item k now reads `length` bytes at `text`.
+    // Item k now reads `length` bytes at `text`, which stays there until the
+    // next Rebuild.
     void Set(std::int32_t k, const char* text, std::size_t length) {
         const std::size_t c = ChunkOf(k);
-        if (dirtyFrom_[c] != 0 && dirtyFrom_[c] <= k) {
-            length_[k] = static_cast<std::uint8_t>(length);
-        } else if (length == length_[k]) {
+        if (dirtyFrom_[c] != 0 && dirtyFrom_[c] <= k) return;
+        if (length == length_[k]) {
             std::memcpy(text_.data() + offset_[k], text, length);
         } else {
-            length_[k] = static_cast<std::uint8_t>(length);
             MarkDirty(c, k);
         }
     }
 
-    // Rebuilds what Set could not patch; item(k) returns item k's slot.
+    // Items k and on to the end of its chunk changed in any way: they are
+    // rebuilt by the next Rebuild without being looked at one by one.
+    void Invalidate(std::int32_t k) { MarkDirty(ChunkOf(k), k); }
+
+    // Rebuilds what Set could not patch; item(k) returns item k's text as a
+    // pointer to its slot and its length.
     template <class Item>
     void Rebuild(Item item) {
         for (const std::size_t c : dirty_) {
@@ -66,15 +70,17 @@ class KeptText {
             char* text = text_.data();
             std::size_t at = from == First(c) ? c * capacity_ : offset_[from];
             for (std::int32_t k = from; k <= last; ++k) {
+                const auto [slot, length] = item(k);
                 offset_[k] = at;
+                length_[k] = static_cast<std::uint8_t>(length);
                 // Bytes copied past the item's end are overwritten by the
                 // next item, or lie past the chunk's end, within its room.
-                if (length_[k] <= Slot / 2) {
-                    std::memcpy(text + at, item(k), Slot / 2);
+                if (length <= Slot / 2) {
+                    std::memcpy(text + at, slot, Slot / 2);
                 } else {
-                    std::memcpy(text + at, item(k), Slot);
+                    std::memcpy(text + at, slot, Slot);
                 }
-                at += length_[k];
+                at += length;
             }
             chunkEnd_[c] = at;
             dirtyFrom_[c] = 0;

@@ -1,6 +1,7 @@
 #include "report/TraceWriter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <limits>
@@ -94,8 +95,9 @@ void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
         topoLine_.Reset(n, ChunkShift(n));
     }
     // A step moves few operations to another level, and each move shifts only
-    // the ranks between its old and new place; stretches of ranks that still
-    // hold the same operations are passed over with one compare.
+    // the ranks between its old and new place: stretches of ranks that still
+    // hold the same operations are passed over with one compare, and a
+    // stretch that changed is written again from its first change on.
     constexpr Operation kStretch = 64;
     for (Operation first = 1; first <= n; first += kStretch) {
         const Operation end = first + std::min(kStretch, n - first + 1);
@@ -103,14 +105,15 @@ void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
                         static_cast<std::size_t>(end - first) * sizeof(Operation)) == 0) {
             continue;
         }
-        for (Operation r = first; r < end; ++r) {
-            const Operation k = topoOrder[r];
-            if (k == shownTopo_[r]) continue;
-            shownTopo_[r] = k;
-            topoLine_.Set(r, Label(k), labelLength_[k]);
-        }
+        Operation r = first;
+        while (topoOrder[r] == shownTopo_[r]) ++r;
+        std::copy(topoOrder.begin() + r, topoOrder.begin() + end, shownTopo_.begin() + r);
+        topoLine_.Invalidate(r);
     }
-    topoLine_.Rebuild([this](Operation r) { return Label(shownTopo_[r]); });
+    topoLine_.Rebuild([this](Operation r) {
+        const Operation k = shownTopo_[r];
+        return std::pair(Label(k), labelLength_[k]);
+    });
     out_.Put("\nTopologicznie:\t");
     topoLine_.PutTo(out_);
     out_.Put('\n');
@@ -137,7 +140,7 @@ void TraceWriter::PrepareTable() {
         fixedLength_[k] = static_cast<std::uint8_t>(FormatFixedFields(slot, k) - slot);
     }
     changedRows_.reserve(entries);
-    rowMark_.assign(entries + 8, 0);  // whole words of marks
+    rowMarks_.assign(entries / 64 + 1, 0);
     table_.Reset(n, ChunkShift(n));
 }
 
@@ -212,19 +215,18 @@ void TraceWriter::CollectChangedRows(std::span<const Time> R, std::span<const Ti
         return;
     }
     // Only the rows named can differ; the rest is not even looked at. The
-    // names come in no order: a mark per row, then one pass over the marks
-    // read eight at a time as one word (a zero word skips eight rows), puts
-    // them in order more cheaply than sorting the names.
-    std::uint8_t* mark = rowMark_.data();
-    for (const Operation k : *changed) mark[k] = differs(k);
-    for (Operation k = 0; k <= n; k += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, mark + k, sizeof word);
-        if (word == 0) continue;
-        for (Operation j = k; j < k + 8; ++j) {
-            if (mark[j]) changedRows_.push_back(j);
-            mark[j] = 0;
+    // names come in no order: one bit per row, then one pass over the words
+    // of bits, taking each set bit from the lowest, puts them in order more
+    // cheaply than sorting the names.
+    std::uint64_t* marks = rowMarks_.data();
+    for (const Operation k : *changed) {
+        marks[k >> 6] |= static_cast<std::uint64_t>(differs(k)) << (k & 63);
+    }
+    for (std::size_t w = 0; w < rowMarks_.size(); ++w) {
+        for (std::uint64_t word = marks[w]; word != 0; word &= word - 1) {
+            changedRows_.push_back(static_cast<Operation>(w * 64) + std::countr_zero(word));
         }
+        marks[w] = 0;
     }
 #ifndef NDEBUG
     std::vector<char> named(static_cast<std::size_t>(n) + 1, 0);
@@ -244,7 +246,7 @@ void TraceWriter::WriteTable(std::span<const Time> R, std::span<const Time> Q,
         FormatRowTail(k, R[k], Q[k]);
         table_.Set(k, RowSlot(k), rowLength_[k]);
     }
-    table_.Rebuild([this](Operation k) { return RowSlot(k); });
+    table_.Rebuild([this](Operation k) { return std::pair(RowSlot(k), rowLength_[k]); });
     out_.Put(kTableHeader);
     table_.PutTo(out_);
     out_.Put("\n\n");

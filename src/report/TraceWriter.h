@@ -95,9 +95,9 @@ class TraceWriter final : public StepObserver {
     std::vector<std::uint8_t> rOffset_, qOffset_;
     std::vector<Operation> shownNM_, shownPM_;
     std::vector<Time> shownR_, shownQ_;
-    std::vector<Operation> changedRows_;  // rows formatted anew for this table
-    std::vector<std::uint8_t> rowMark_;   // rows named as changed, cleared after use
-    KeptText<kRowSlot> table_;            // the rows of the table, item k is row k
+    std::vector<Operation> changedRows_;   // rows formatted anew for this table
+    std::vector<std::uint64_t> rowMarks_;  // a bit per row named as changed, cleared after use
+    KeptText<kRowSlot> table_;             // the rows of the table, item k is row k
 
     // Every operation number (0 included) with its tab, formatted once.
     std::vector<char> labelText_;
