@@ -19,17 +19,11 @@ using testing::SourcePath;
 using testing::TempFolder;
 using testing::WriteText;
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = testing::RunResult;
 
 Outcome Convert(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunConvert(args, out, err);
-    return {status, out.str(), err.str()};
+    return testing::RunCommand(
+        [&](std::ostream& out, std::ostream& err) { return RunConvert(args, out, err); });
 }
 
 std::string Data(const std::string& relative) {

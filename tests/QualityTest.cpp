@@ -20,17 +20,12 @@ using testing::SourcePath;
 using testing::TempFolder;
 using testing::WriteText;
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = testing::RunResult;
 
 Outcome Quality(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunQuality(args, SourcePath("benchmarks"), out, err);
-    return {status, out.str(), err.str()};
+    return testing::RunCommand([&](std::ostream& out, std::ostream& err) {
+        return RunQuality(args, SourcePath("benchmarks"), out, err);
+    });
 }
 
 // The TSV rows by instance name, each as its cells.

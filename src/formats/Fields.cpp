@@ -91,4 +91,14 @@ Status CheckNoMoreData(const SourceText& source, LineCursor& cursor, std::int32_
                                             " jobs (more jobs than the instance declares?)");
 }
 
+Status ReadJobLines(const SourceText& source, LineCursor& cursor, Instance& instance,
+                    JobLineReader readJob) {
+    for (std::int32_t job = 1; job <= instance.JobCount; ++job) {
+        const TextLine* line = cursor.Next();
+        if (line == nullptr) return Truncated(source, cursor, job - 1, instance.JobCount, "jobs");
+        if (Status s = readJob(source, *line, job, instance); !s.ok()) return s;
+    }
+    return CheckNoMoreData(source, cursor, instance.JobCount);
+}
+
 }  // namespace jobshop

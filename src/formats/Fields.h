@@ -49,4 +49,11 @@ Status Truncated(const SourceText& source, const LineCursor& cursor, std::int32_
 // declares; anything else (text, the next instance) ends the instance.
 Status CheckNoMoreData(const SourceText& source, LineCursor& cursor, std::int32_t jobCount);
 
+// Reads JobCount job lines, one job per line, each with `readJob`, and checks
+// that no further job follows.
+using JobLineReader = Status (*)(const SourceText& source, const TextLine& line, std::int32_t job,
+                                 Instance& instance);
+Status ReadJobLines(const SourceText& source, LineCursor& cursor, Instance& instance,
+                    JobLineReader readJob);
+
 }  // namespace jobshop

@@ -94,12 +94,7 @@ Status ReadFjspInstance(const SourceText& source, const InstanceBlock& block, In
     if (Status s = ReadSizes(source, sizes->number, tokens[0], tokens[1], instance); !s.ok()) {
         return s;
     }
-    for (std::int32_t job = 1; job <= instance.JobCount; ++job) {
-        const TextLine* line = cursor.Next();
-        if (line == nullptr) return Truncated(source, cursor, job - 1, instance.JobCount, "jobs");
-        if (Status s = ReadJobLine(source, *line, job, instance); !s.ok()) return s;
-    }
-    return CheckNoMoreData(source, cursor, instance.JobCount);
+    return ReadJobLines(source, cursor, instance, ReadJobLine);
 }
 
 }  // namespace jobshop

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "driver/Printable.h"
+
 namespace jobshop {
 namespace {
 
@@ -102,21 +104,10 @@ bool IsSectionLine(const TextLine& line, std::string_view word) {
 }
 
 std::string Quoted(std::string_view text) {
-    constexpr std::size_t kShown = 40;
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string shown = "\"";
-    for (const char c : text.substr(0, kShown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 15];
-        } else {
-            shown += c;
-        }
-    }
-    if (text.size() > kShown) shown += "...";
-    return shown + "\"";
+    std::string quoted(1, '"');
+    quoted += Printable(text);
+    quoted += '"';
+    return quoted;
 }
 
 }  // namespace jobshop

@@ -68,8 +68,7 @@ bool StartsWithWords(const TextLine& line, std::string_view words);
 // with or without a colon: "Times", "Machines:".
 bool IsSectionLine(const TextLine& line, std::string_view word);
 
-// A token or line as a message quotes it: control bytes escaped, long text
-// shortened.
+// A token or line as a message quotes it, in double quotes.
 std::string Quoted(std::string_view text);
 
 }  // namespace jobshop
