@@ -24,8 +24,6 @@ struct Instance {
     std::int32_t MachineCount = 0;
     std::vector<std::vector<JobStep>>
         Jobs;  // JobCount jobs of MachineCount steps, in technological order
-
-    bool operator==(const Instance&) const = default;
 };
 
 // Where one instance of a file lies: the name the file gives it (empty when
