@@ -143,7 +143,7 @@ TEST(Convert, RejectionsNameTheLineAndWriteNothing) {
          ":1: the numbers of jobs and machines must be at least 1"},
         {"instance a\nd\n1 1\n0 5\n",
          {"--instance", "b"},
-         ": no instance named b (the file holds a)"},
+         ": no instance named \"b\" (the file holds a)"},
         {"instance a\nd\n1 1\n0 5\n",
          {"--index", "2"},
          " holds 1 instance; there is no instance 2"},

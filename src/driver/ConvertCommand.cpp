@@ -22,6 +22,7 @@ struct ConvertOptions {
     std::string name;
     std::string to = "program";
     std::string output;
+    CLI::Option* instanceGiven = nullptr;
     CLI::Option* outputGiven = nullptr;
 };
 
@@ -35,11 +36,11 @@ void DefineOptions(CLI::App& app, ConvertOptions& options) {
     const std::vector<std::string> formats(kFormatNames.begin(), kFormatNames.end());
     app.add_option("--from", options.from, "Format of FILE (default: detected)")
         ->check(CLI::IsMember(formats));
-    CLI::Option* instance =
+    options.instanceGiven =
         app.add_option("--instance", options.instance, "Instance to convert, by its name");
     app.add_option("--index", options.index, "Instance to convert, by position (1: the first)")
         ->check(CLI::Range(1, INT32_MAX))
-        ->excludes(instance);
+        ->excludes(options.instanceGiven);
     const CLI::Validator validName(
         [](const std::string& name) { return NameProblem(name).value_or(""); }, "NAME");
     app.add_option("--name", options.name, "Name to write (default: the file's own)")
@@ -81,12 +82,12 @@ std::optional<std::size_t> ChooseInstance(const std::vector<InstanceBlock>& bloc
         Fail(err, holds + "; there is no instance " + std::to_string(options.index));
         return std::nullopt;
     }
-    if (!options.instance.empty()) {
+    if (options.instanceGiven->count() > 0) {
         for (std::size_t k = 0; k < blocks.size(); ++k) {
             if (blocks[k].name == options.instance) return k;
         }
-        Fail(err, options.file + ": no instance named " + options.instance + " (the file holds " +
-                      NameList(blocks) + ")");
+        Fail(err, options.file + ": no instance named " + Quoted(options.instance) +
+                      " (the file holds " + NameList(blocks) + ")");
         return std::nullopt;
     }
     if (blocks.size() > 1) {
