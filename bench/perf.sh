@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-11}
-bash scripts/ensure-tools.sh cmake g++
+bash scripts/ensure-tools.sh cmake g++ cli11
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target jobshop-insert jobshop-bench jobshop-compare >/dev/null
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the tools a build needs are present. Usage: ensure-tools.sh TOOL...
-# where TOOL is one of: cmake g++ gtest clang fuzzer. Missing ones are installed
+# where TOOL is one of: cmake g++ gtest cli11 clang fuzzer. Missing ones are installed
 # with apt-get when running as root; otherwise the script names the Debian
 # packages to install and fails.
 set -euo pipefail
@@ -10,6 +10,7 @@ package_for() {
         cmake) echo cmake ;;
         g++) echo g++ ;;
         gtest) echo libgtest-dev ;;
+        cli11) echo libcli11-dev ;;
         clang) echo clang ;;
         fuzzer) echo libclang-rt-14-dev ;;
     esac
@@ -19,6 +20,7 @@ present() {
     case "$1" in
         cmake | g++ | clang) command -v "$1" >/dev/null 2>&1 ;;
         gtest) [ -e /usr/include/gtest/gtest.h ] && ls /usr/lib/*/libgtest.a /usr/lib/libgtest.a >/dev/null 2>&1 ;;
+        cli11) [ -e /usr/include/CLI/CLI.hpp ] ;;
         fuzzer) ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ;;
     esac
 }

@@ -2,7 +2,7 @@
 # Builds everything with warnings as errors and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/ensure-tools.sh cmake g++ gtest
+bash scripts/ensure-tools.sh cmake g++ gtest cli11
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DJOBSHOP_WERROR=ON >/dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
