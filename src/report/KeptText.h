@@ -66,7 +66,8 @@ class KeptText {
     void Rebuild(Item item) {
         for (const std::size_t c : dirty_) {
             const std::int32_t from = dirtyFrom_[c];
-            const std::int32_t last = std::min(First(c) + perChunk_ - 1, count_);
+            const auto last = static_cast<std::int32_t>(
+                std::min<std::int64_t>(std::int64_t{First(c)} + perChunk_ - 1, count_));
             char* text = text_.data();
             std::size_t at = from == First(c) ? c * capacity_ : offset_[from];
             for (std::int32_t k = from; k <= last; ++k) {

@@ -98,17 +98,18 @@ void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
     // the ranks between its old and new place: stretches of ranks that still
     // hold the same operations are passed over with one compare, and a
     // stretch that changed is written again from its first change on.
-    constexpr Operation kStretch = 64;
-    for (Operation first = 1; first <= n; first += kStretch) {
-        const Operation end = first + std::min(kStretch, n - first + 1);
+    // (The stretch bounds are 64-bit: n may come close to 2^31.)
+    constexpr std::int64_t kStretch = 64;
+    for (std::int64_t first = 1; first <= n; first += kStretch) {
+        const std::int64_t end = std::min<std::int64_t>(first + kStretch, std::int64_t{n} + 1);
         if (std::memcmp(topoOrder.data() + first, shownTopo_.data() + first,
                         static_cast<std::size_t>(end - first) * sizeof(Operation)) == 0) {
             continue;
         }
-        Operation r = first;
+        std::int64_t r = first;
         while (topoOrder[r] == shownTopo_[r]) ++r;
         std::copy(topoOrder.begin() + r, topoOrder.begin() + end, shownTopo_.begin() + r);
-        topoLine_.Invalidate(r);
+        topoLine_.Invalidate(static_cast<Operation>(r));
     }
     topoLine_.Rebuild([this](Operation r) {
         const Operation k = shownTopo_[r];
