@@ -1,16 +1,27 @@
-// Times the whole program against cp writing the same number of bytes.
+// Times the whole program against what its output costs anyway.
 //
 //   jobshop-compare <program> <instance> [runs] [folder]
 //
 // In a fresh folder (under `folder`, default the system's temporary folder)
-// holding the instance as input.txt, each run starts the program in a new
-// session (no terminal, so no key wait) with standard input from /dev/null,
-// a trace from the previous run already in place; then it copies that trace
-// with cp over an existing copy. Reported per run and as medians: wall time of
-// both, their ratio, the program's user and system CPU time and peak resident
-// memory (from wait4, microsecond resolution). Before each timed command the
-// file system is synced (not timed), so neither command pays for the other's
-// writeback.
+// holding the instance as input.txt, each round times, in a new session (no
+// terminal, so no key wait) with standard input from /dev/null:
+//   program  the program, a trace from the previous round in place;
+//   cp       cp of that trace over an existing copy;
+//   floor    a replay of exactly the program's writes: the same sizes in the
+//            same order, through the same file output (same block
+//            reservation), of bytes computed in advance; what writing this
+//            trace costs the file system, whatever the program;
+//   null     the program with its trace name a symbolic link to /dev/null.
+// Before each timed command the file system is synced (not timed), so no
+// command pays for another's writeback. Reported per round and as medians:
+// wall times, the ratios program/floor and program/cp (medians of the
+// paired ratios), the program's user and system CPU time and peak resident
+// memory (from wait4).
+//
+// The write sizes come from a run of the same code in this process, into a
+// sink that records the size of every write instead of writing.
+//
+//   jobshop-compare --replay-writes <sizes> <trace>   (the floor; used by the above)
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -21,10 +32,20 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+#include "driver/InsertionOrder.h"
+#include "driver/Loader.h"
+#include "heuristic/InsertionLoop.h"
+#include "report/TraceOutput.h"
+#include "report/TraceWriter.h"
+
 namespace {
+
+using namespace jobshop;
 
 struct Measure {
     double wallMs;
@@ -71,66 +92,155 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-std::string TraceName(const std::filesystem::path& instance) {
-    std::FILE* in = std::fopen(instance.c_str(), "rb");
-    char name[4096] = {};
-    if (in == nullptr || std::fscanf(in, "%4095s", name) != 1) {
-        std::fprintf(stderr, "cannot read the instance name from %s\n", instance.c_str());
+// Records the total size of every write; a size of 0 marks where the trace
+// is closed and opened again for appending.
+class SizeRecorder final : public ByteSink {
+  public:
+    bool Write(std::span<const std::string_view> parts) override {
+        std::uint64_t size = 0;
+        for (const std::string_view part : parts) size += part.size();
+        sizes.push_back(size);
+        return true;
+    }
+    std::vector<std::uint64_t> sizes;
+};
+
+// The program's writes for `instance`, in order, with its trace name.
+std::vector<std::uint64_t> RecordWrites(const std::filesystem::path& instance,
+                                        std::string& traceName) {
+    Model model;
+    const Status loaded = LoadInstance(testing::ReadText(instance), model);
+    if (!loaded.ok()) {
+        std::fprintf(stderr, "%s: %s", instance.c_str(), loaded.message().c_str());
         std::exit(1);
     }
-    std::fclose(in);
-    return std::string(name) + "_krok_po_kroku.txt";
+    SortInsertionOrder(model);
+    traceName = model.TraceFileName;
+    SizeRecorder sink;
+    {
+        TraceOutput out(sink);
+        TraceWriter trace(model, out);
+        if (BuildSchedule(model, &trace) != ScheduleOutcome::kComplete) {
+            std::fprintf(stderr, "%s: the schedule did not complete\n", instance.c_str());
+            std::exit(1);
+        }
+        out.Flush();
+    }
+    sink.sizes.push_back(0);
+    TraceOutput out(sink);
+    TraceWriter(model, out).WriteClosingSection();
+    out.Flush();
+    return sink.sizes;
+}
+
+// The floor: the recorded writes, of ready bytes, through the program's file
+// output.
+int ReplayWrites(const char* sizesFile, const char* trace) {
+    std::vector<std::uint64_t> sizes;
+    {
+        std::ifstream in(sizesFile);
+        for (std::uint64_t size; in >> size;) sizes.push_back(size);
+    }
+    const std::string bytes(*std::max_element(sizes.begin(), sizes.end()), 'x');
+    auto file = FileSink::Open(trace, FileSink::Mode::kTruncate);
+    for (const std::uint64_t size : sizes) {
+        if (!file) return 1;
+        if (size == 0) {
+            if (!file->Close()) return 1;
+            file = FileSink::Open(trace, FileSink::Mode::kAppend);
+            continue;
+        }
+        const std::string_view part(bytes.data(), size);
+        if (!file->Write(std::span(&part, 1))) return 1;
+    }
+    return file && file->Close() ? 0 : 1;
+}
+
+std::filesystem::path MakeFolder(const std::filesystem::path& base, const char* name) {
+    std::string pattern = (base / name).string() + "-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return pattern;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--replay-writes")
+        return ReplayWrites(argv[2], argv[3]);
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s <program> <instance> [runs] [folder]\n", argv[0]);
         return 2;
     }
     const std::string program = std::filesystem::absolute(argv[1]).string();
+    const std::string replayer = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::filesystem::path instance = argv[2];
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
     const std::filesystem::path base =
         argc > 4 ? std::filesystem::path(argv[4]) : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "jobshop-compare-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::filesystem::path folder = pattern;
+    const std::filesystem::path folder = MakeFolder(base, "jobshop-compare");
+    const std::filesystem::path nullFolder = MakeFolder(base, "jobshop-compare-null");
     std::filesystem::copy_file(instance, folder / "input.txt");
-    const std::string trace = TraceName(instance);
+    std::filesystem::copy_file(instance, nullFolder / "input.txt");
+
+    std::string trace;
+    const std::vector<std::uint64_t> sizes = RecordWrites(instance, trace);
+    {
+        std::ofstream out(folder / "writes.txt");
+        for (const std::uint64_t size : sizes) out << size << '\n';
+    }
+    std::filesystem::create_symlink("/dev/null", nullFolder / trace);
     const std::vector<std::string> runProgram = {program};
     const std::vector<std::string> copyTrace = {"/bin/cp", trace, trace + ".copy"};
+    const std::vector<std::string> floor = {replayer, "--replay-writes", "writes.txt",
+                                            trace + ".floor"};
 
-    // Warm-up: the trace and its copy exist before the first measured run.
+    // Warm-up: every file exists before the first measured round.
     Run(runProgram, folder);
     Run(copyTrace, folder);
+    Run(floor, folder);
+    Run(runProgram, nullFolder);
     const auto bytes = std::filesystem::file_size(folder / trace);
+    std::uint64_t recorded = 0;
+    for (const std::uint64_t size : sizes) recorded += size;
+    if (recorded != bytes || std::filesystem::file_size(folder / (trace + ".floor")) != bytes) {
+        std::fprintf(stderr, "the recorded writes (%ju bytes) are not the trace (%ju bytes)\n",
+                     static_cast<std::uintmax_t>(recorded), static_cast<std::uintmax_t>(bytes));
+        return 1;
+    }
 
-    std::vector<double> program_ms, cp_ms, ratio, user, system;
+    std::vector<double> programMs, cpMs, floorMs, nullMs, toFloor, toCp, user, system;
     long maxRss = 0;
-    std::printf("%s: %ju trace bytes, folder %s\n", instance.c_str(),
-                static_cast<std::uintmax_t>(bytes), base.c_str());
-    std::printf("%4s %12s %10s %7s %10s %10s %10s\n", "run", "program ms", "cp ms", "ratio",
-                "user ms", "system ms", "peak KiB");
+    std::printf("%s: %ju trace bytes in %zu writes, folder %s\n", instance.c_str(),
+                static_cast<std::uintmax_t>(bytes), sizes.size() - 1, base.c_str());
+    std::printf("%5s %9s %8s %8s %8s %9s %7s %8s %9s %9s\n", "round", "program", "floor", "cp",
+                "null", "/floor", "/cp", "user", "system", "peak KiB");
     for (int r = 1; r <= runs; ++r) {
         const Measure p = Run(runProgram, folder);
         const Measure c = Run(copyTrace, folder);
-        program_ms.push_back(p.wallMs);
-        cp_ms.push_back(c.wallMs);
-        ratio.push_back(p.wallMs / c.wallMs);
+        const Measure f = Run(floor, folder);
+        const Measure n = Run(runProgram, nullFolder);
+        programMs.push_back(p.wallMs);
+        cpMs.push_back(c.wallMs);
+        floorMs.push_back(f.wallMs);
+        nullMs.push_back(n.wallMs);
+        toFloor.push_back(p.wallMs / f.wallMs);
+        toCp.push_back(p.wallMs / c.wallMs);
         user.push_back(p.userMs);
         system.push_back(p.systemMs);
-        maxRss = std::max(maxRss, p.maxRssKb);
-        std::printf("%4d %12.1f %10.1f %7.2f %10.1f %10.1f %10ld\n", r, p.wallMs, c.wallMs,
-                    p.wallMs / c.wallMs, p.userMs, p.systemMs, p.maxRssKb);
+        maxRss = std::max({maxRss, p.maxRssKb, n.maxRssKb});
+        std::printf("%5d %9.1f %8.1f %8.1f %8.1f %9.2f %7.2f %8.1f %9.1f %9ld\n", r, p.wallMs,
+                    f.wallMs, c.wallMs, n.wallMs, p.wallMs / f.wallMs, p.wallMs / c.wallMs,
+                    p.userMs, p.systemMs, std::max(p.maxRssKb, n.maxRssKb));
     }
-    std::printf("%4s %12.1f %10.1f %7.2f %10.1f %10.1f %10ld   (medians; peak is the largest)\n",
-                "med", Median(program_ms), Median(cp_ms), Median(ratio), Median(user),
-                Median(system), maxRss);
+    std::printf(
+        "%5s %9.1f %8.1f %8.1f %8.1f %9.2f %7.2f %8.1f %9.1f %9ld   (ms; medians, peak "
+        "the largest)\n",
+        "med", Median(programMs), Median(floorMs), Median(cpMs), Median(nullMs), Median(toFloor),
+        Median(toCp), Median(user), Median(system), maxRss);
     std::filesystem::remove_all(folder);
+    std::filesystem::remove_all(nullFolder);
     return 0;
 }

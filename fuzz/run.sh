@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 workers=${2:-1}
-bash scripts/ensure-tools.sh cmake clang fuzzer
+bash scripts/ensure-tools.sh cmake cli11 clang fuzzer
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DJOBSHOP_FUZZ=ON -DJOBSHOP_TESTS=OFF -DJOBSHOP_BENCH=OFF -DJOBSHOP_WERROR=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target jobshop-fuzz

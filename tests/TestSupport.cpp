@@ -31,6 +31,13 @@ RunResult RunInFolder(const std::filesystem::path& folder) {
     return {status, out.str(), err.str()};
 }
 
+RunResult RunCommand(const std::function<int(std::ostream& out, std::ostream& err)>& command) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = command(out, err);
+    return {status, out.str(), err.str()};
+}
+
 RunResult RunProgramProcess(const std::filesystem::path& folder) {
     const std::string command = "cd '" + folder.string() +
                                 "' && setsid -w '" JOBSHOP_PROGRAM

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,10 @@ struct RunResult {
     std::string err;
 };
 RunResult RunInFolder(const std::filesystem::path& folder);
+
+// The result of a developer tool's command run in-process: `command` writes
+// to the two streams it is given and returns the exit status.
+RunResult RunCommand(const std::function<int(std::ostream& out, std::ostream& err)>& command);
 
 // The result of running the built program as a separate process in `folder`,
 // in a new session (so without a controlling terminal), stdin from /dev/null.

@@ -11,9 +11,10 @@
 namespace jobshop {
 namespace {
 
-// A block goes out in place, between what was buffered before and after it,
-// in the same write; a second block, or a full buffer, hands the first one
-// over first, so the bytes keep their order.
+// Blocks go out in place, between what was buffered before and after them,
+// in the one write of the next flush; a full buffer hands them over first, so
+// the bytes keep their order. Past the most blocks one write can carry, a
+// block is copied instead, and the flush is still one write.
 TEST(TraceOutput, BlocksKeepTheirPlaceInTheStream) {
     testing::RecordingSink sink;
     TraceOutput out(sink, TraceOutput::kMaxReserve);
@@ -22,7 +23,7 @@ TEST(TraceOutput, BlocksKeepTheirPlaceInTheStream) {
     out.Put("a");
     out.PutBlock(first);
     out.Put("b");
-    out.PutBlock(second);  // drains "a", the first block and "b"
+    out.PutBlock(second);
     out.Put("c");
     out.Flush();
     out.Flush();  // nothing buffered: no write
@@ -31,11 +32,20 @@ TEST(TraceOutput, BlocksKeepTheirPlaceInTheStream) {
     out.Put(filler);
     out.Put("y");  // the buffer is full: the block and the filler go out
     out.Flush();
+    std::string many;
+    for (std::size_t b = 0; b < TraceOutput::kMaxBlocks + 3; ++b) {
+        const std::string& block = b % 2 ? first : second;
+        out.PutBlock(block);
+        many += block;
+    }
+    EXPECT_TRUE(out.HoldsBlocks());
+    out.Flush();
+    EXPECT_FALSE(out.HoldsBlocks());
     ASSERT_EQ(sink.writes.size(), 4u);
-    EXPECT_EQ(sink.writes[0], "a" + first + "b");
-    EXPECT_EQ(sink.writes[1], second + "c");
-    EXPECT_EQ(sink.writes[2], first + filler);
-    EXPECT_EQ(sink.writes[3], "y");
+    EXPECT_EQ(sink.writes[0], "a" + first + "b" + second + "c");
+    EXPECT_EQ(sink.writes[1], first + filler);
+    EXPECT_EQ(sink.writes[2], "y");
+    EXPECT_EQ(sink.writes[3], many);
 }
 
 // Disk blocks reserved ahead of the writes are given back at close: the

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "driver/CommandSupport.h"
 #include "driver/Loader.h"
 #include "driver/Run.h"
 #include "heuristic/InsertionLoop.h"
@@ -126,8 +127,10 @@ Status RecordSchedule(Model& model, std::string& json) {
     return Status::Ok();
 }
 
+// The file is replaced at once or left as it was; the failure is told in the
+// program's words.
 Status WriteOutput(const std::string& path, std::string_view content) {
-    return WriteWholeFile(path, content) ? Status::Ok() : TraceWriteFailure(path);
+    return WriteFileAtomically(path, content).ok() ? Status::Ok() : TraceWriteFailure(path);
 }
 
 // The default page name comes from the instance, so its targets are checked

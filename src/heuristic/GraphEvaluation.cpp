@@ -44,6 +44,9 @@ GraphEvaluation::GraphEvaluation(std::int32_t opCount) {
     tailSeeds_.reserve(entries);
     queued_.assign(entries, 0);
     changeEpoch_.assign(entries, 0);
+    movedEpoch_.assign(entries, 0);
+    moved_.reserve(entries);
+    stayed_.assign(entries, 0);
     changed_.reserve(entries);
     bucketFirst_.assign(entries, 0);
     bucketNext_.assign(entries, 0);
@@ -120,32 +123,66 @@ bool GraphEvaluation::EvaluateWhole(const Model& model) {
         queued += --inDegree[s2] == 0;
     }
     if (taken != n) return false;
-    PlaceLevels(n, 1);
+    PlaceLevels(n);
     return true;
 }
 
-// Ranks of the levels below fromLevel stay as they are; the operations of
-// fromLevel and above are placed anew, by increasing number within a level.
-void GraphEvaluation::PlaceLevels(Operation n, std::int32_t fromLevel) {
+// Places every operation, level by level and by increasing number within a
+// level: a counting sort over the levels.
+void GraphEvaluation::PlaceLevels(Operation n) {
     std::int32_t* start = levelStart_.data();
     std::int32_t* cursor = levelCursor_.data();
-    std::int32_t rank = fromLevel == 1 ? 0 : start[fromLevel - 1] + levelSize_[fromLevel - 1];
-    for (std::int32_t l = fromLevel; rank < n && l <= n; ++l) {
+    std::int32_t rank = 0;
+    for (std::int32_t l = 1; rank < n && l <= n; ++l) {
         start[l] = rank;
         cursor[l] = rank;
         rank += levelSize_[l];
     }
     const std::int32_t* level = Level_.data();
     Operation* order = TopoOrder_.data();
-    // Without a branch: whether an operation moves is as good as random. One
-    // that stays writes to entry 0, which is cleared afterwards.
-    for (Operation k = 1; k <= n; ++k) {
-        const std::int32_t l = level[k];
-        const std::int32_t moves = l >= fromLevel;
-        cursor[l] += moves;
-        order[moves * cursor[l]] = k;
+    for (Operation k = 1; k <= n; ++k) order[++cursor[level[k]]] = k;
+}
+
+// After an update that moved operations to other levels, the lowest of their
+// old and new levels being fromLevel. The levels below keep their ranks. The
+// operations of fromLevel and above are exactly those at the old ranks from
+// there on (a moved operation's old level was fromLevel or above); those of
+// them that did not move are still in order, so merging them with the moved
+// ones, sorted, gives the new order. A step moves few operations, so this
+// beats placing all of them again.
+void GraphEvaluation::PlaceMovedOperations(Operation n, std::int32_t fromLevel) {
+    std::int32_t* start = levelStart_.data();
+    const std::int32_t base = fromLevel == 1 ? 0 : start[fromLevel - 1] + levelSize_[fromLevel - 1];
+    for (std::int32_t l = fromLevel, rank = base; rank < n && l <= n; ++l) {
+        start[l] = rank;
+        rank += levelSize_[l];
     }
-    order[0] = 0;
+    const std::int32_t* level = Level_.data();
+    auto before = [level](Operation a, Operation b) {
+        return level[a] != level[b] ? level[a] < level[b] : a < b;
+    };
+    std::sort(moved_.begin(), moved_.end(), before);
+
+    Operation* order = TopoOrder_.data();
+    std::copy(order + base + 1, order + n + 1, stayed_.begin());
+    const Operation* stayed = stayed_.data();
+    const Operation* stayedEnd = stayed + (n - base);
+    const Operation* moved = moved_.data();
+    const Operation* movedEnd = moved + moved_.size();
+    const std::uint32_t* movedIn = movedEpoch_.data();
+    Operation* out = order + base + 1;
+    for (;;) {
+        while (stayed != stayedEnd && movedIn[*stayed] == epoch_) ++stayed;
+        if (stayed == stayedEnd) {
+            std::copy(moved, movedEnd, out);
+            break;
+        }
+        if (moved != movedEnd && before(*moved, *stayed)) {
+            *out++ = *moved++;
+        } else {
+            *out++ = *stayed++;
+        }
+    }
 }
 
 // Compares the machine links with those of the last evaluation, in chunks
@@ -224,6 +261,7 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
     std::int32_t* level = Level_.data();
     Time* head = R_.data();
 
+    moved_.clear();
     for (const Operation k : headSeeds_) Enqueue(k, level[k]);
     std::int32_t lowestChanged = std::numeric_limits<std::int32_t>::max();
     std::int32_t budget = n;
@@ -244,6 +282,10 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
         }
         if (l != level[k]) {
             lowestChanged = std::min({lowestChanged, l, level[k]});
+            if (movedEpoch_[k] != epoch_) {
+                movedEpoch_[k] = epoch_;
+                moved_.push_back(k);
+            }
             --levelSize_[level[k]];
             ++levelSize_[l];
             level[k] = l;
@@ -254,7 +296,7 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
         if (g.NM[k] != 0) Enqueue(g.NM[k], l + 1);
     }
     ClearQueue();
-    if (lowestChanged <= n) PlaceLevels(n, lowestChanged);
+    if (!moved_.empty()) PlaceMovedOperations(n, lowestChanged);
     return true;
 }
 
@@ -279,6 +321,7 @@ void GraphEvaluation::StartEpoch() {
     if (++epoch_ == 0) {
         // After 2^32 evaluations the marks could alias: start them over.
         std::fill(changeEpoch_.begin(), changeEpoch_.end(), 0);
+        std::fill(movedEpoch_.begin(), movedEpoch_.end(), 0);
         epoch_ = 1;
     }
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -14,10 +13,5 @@ inline constexpr std::string_view kReplayDataMarker = "@REPLAY_DATA@";
 // The self-contained page: the template with `json` (from ReplayJson) in
 // place of the marker.
 std::string ReplayPage(std::string_view json);
-
-// Writes `content` to a new file in the folder of `path` and renames it to
-// `path`, so that `path` holds either what it held before or all of
-// `content`, never a part. False on any failure; the new file is then gone.
-bool WriteWholeFile(const std::filesystem::path& path, std::string_view content);
 
 }  // namespace jobshop

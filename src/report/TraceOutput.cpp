@@ -24,6 +24,9 @@ std::unique_ptr<FileSink> FileSink::Open(const std::filesystem::path& path, Mode
     return std::unique_ptr<FileSink>(new FileSink(fd, mode == Mode::kTruncate));
 }
 
+FileSink::FileSink(int fd, bool preallocate)
+    : fd_(fd), vector_(kMaxParts), preallocate_(preallocate) {}
+
 // Best effort: where the file system cannot reserve (or the file is a
 // device), reserving stops and the writes go on as usual.
 void FileSink::Reserve(std::uint64_t end) {
@@ -44,13 +47,12 @@ FileSink::~FileSink() {
 }
 
 bool FileSink::Write(std::span<const std::string_view> parts) {
-    constexpr std::size_t kMaxParts = 8;
-    iovec vector[kMaxParts];
+    if (parts.size() > kMaxParts) return false;
+    iovec* vector = vector_.data();
     std::size_t count = 0;
     std::uint64_t total = 0;
     for (const std::string_view part : parts) {
         if (part.empty()) continue;
-        if (count == kMaxParts) return false;
         vector[count++] = {const_cast<char*>(part.data()), part.size()};
         total += part.size();
     }
@@ -90,7 +92,10 @@ bool FileSink::Close() {
 }
 
 TraceOutput::TraceOutput(ByteSink& sink, std::size_t capacity)
-    : sink_(sink), buffer_(std::max(capacity, kMaxReserve)) {}
+    : sink_(sink), buffer_(std::max(capacity, kMaxReserve)) {
+    blocks_.reserve(kMaxBlocks);
+    parts_.reserve(2 * kMaxBlocks + 1);
+}
 
 void TraceOutput::Put(std::string_view text) {
     while (!text.empty()) {
@@ -107,22 +112,28 @@ void TraceOutput::PutNumber(std::int64_t value) {
 }
 
 void TraceOutput::PutBlock(std::string_view block) {
-    if (!block_.empty()) Drain();
-    block_ = block;
-    blockAfter_ = used_;
+    if (block.empty()) return;
+    if (blocks_.size() == kMaxBlocks) {
+        Put(block);
+        return;
+    }
+    blocks_.push_back({used_, block});
 }
 
 void TraceOutput::Drain() {
-    if ((used_ > 0 || !block_.empty()) && !failed_) {
-        const std::string_view all = {buffer_.data(), used_};
-        const std::string_view parts[] = {all.substr(0, blockAfter_), block_,
-                                          all.substr(blockAfter_)};
-        const bool written = block_.empty() ? sink_.Write(std::span(&all, 1)) : sink_.Write(parts);
-        if (!written) failed_ = true;
+    if ((used_ > 0 || !blocks_.empty()) && !failed_) {
+        parts_.clear();
+        std::size_t from = 0;
+        for (const Block& block : blocks_) {
+            parts_.emplace_back(buffer_.data() + from, block.after - from);
+            parts_.push_back(block.text);
+            from = block.after;
+        }
+        parts_.emplace_back(buffer_.data() + from, used_ - from);
+        if (!sink_.Write(parts_)) failed_ = true;
     }
     used_ = 0;
-    block_ = {};
-    blockAfter_ = 0;
+    blocks_.clear();
 }
 
 }  // namespace jobshop

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/uio.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -26,10 +28,13 @@ class ByteSink {
     virtual bool Write(std::span<const std::string_view> parts) = 0;
 };
 
-// A file in the file system, written with one system call per Write.
+// A file in the file system, written with one system call per Write (of at
+// most kMaxParts parts).
 class FileSink final : public ByteSink {
   public:
     enum class Mode { kTruncate, kAppend };
+    // The most parts one Write takes: the system's limit of one writev.
+    static constexpr std::size_t kMaxParts = 1024;
 
     // nullptr if the file cannot be opened for writing.
     static std::unique_ptr<FileSink> Open(const std::filesystem::path& path, Mode mode);
@@ -41,10 +46,11 @@ class FileSink final : public ByteSink {
     bool Close();
 
   private:
-    FileSink(int fd, bool preallocate) : fd_(fd), preallocate_(preallocate) {}
+    FileSink(int fd, bool preallocate);
     void Reserve(std::uint64_t end);
 
     int fd_;
+    std::vector<iovec> vector_;  // the parts of a Write, sized once
     // A file written from its start reserves disk blocks ahead of what it
     // holds, so the file system need not allocate them write by write and
     // again when the file is closed; Close gives back what was not used.
@@ -58,9 +64,9 @@ class FileSink final : public ByteSink {
 // The first failed Write makes the output failed; everything after it is
 // dropped.
 //
-// A large block that the caller keeps anyway can be put without copying it:
-// it is handed to the sink in place, between the bytes buffered before and
-// after it, in the same Write.
+// Large blocks that the caller keeps anyway can be put without copying them:
+// they are handed to the sink in place, between the bytes buffered before and
+// after them, in the same Write.
 class TraceOutput {
   public:
     static constexpr std::size_t kDefaultCapacity = 256 * 1024;
@@ -88,8 +94,13 @@ class TraceOutput {
     void Commit(char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
 
     // Puts `block` without copying it; its bytes must stay valid and unchanged
-    // until the next Flush or PutBlock, which hands them to the sink.
+    // until the next Flush (or a full buffer), which hands them to the sink.
+    // Past kMaxBlocks blocks waiting, a block is copied like any text.
     void PutBlock(std::string_view block);
+    static constexpr std::size_t kMaxBlocks = 400;  // 2 * 400 + 1 parts per Write
+
+    // True while blocks wait to be handed over: their bytes must not change.
+    bool HoldsBlocks() const { return !blocks_.empty(); }
 
     // A flush point: hands the buffered bytes to the sink (nothing if empty).
     void Flush() { Drain(); }
@@ -101,8 +112,14 @@ class TraceOutput {
     ByteSink& sink_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
-    std::string_view block_;      // put in place, not yet handed over
-    std::size_t blockAfter_ = 0;  // buffered bytes that precede block_
+    // Blocks put in place, not yet handed over, each with the number of
+    // buffered bytes that precede it; and the parts of one Write.
+    struct Block {
+        std::size_t after;
+        std::string_view text;
+    };
+    std::vector<Block> blocks_;
+    std::vector<std::string_view> parts_;
     bool failed_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "report/TraceWriter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <limits>
@@ -23,6 +24,18 @@ char* Field(char* out, std::int64_t value, char end) {
 
 // No R is this low, so every row is formatted for the first table.
 constexpr Time kNeverShown = std::numeric_limits<Time>::min();
+
+// Chunks of the kept table and topological line (as a power of two): large
+// enough that few chunks need rebuilding, few enough that a table goes out in
+// one write.
+int ChunkShift(Operation count) {
+    constexpr int kMinShift = 6;  // 64 items
+    constexpr std::int64_t kMaxChunks = 256;
+    static_assert(kMaxChunks < TraceOutput::kMaxBlocks);
+    int shift = kMinShift;
+    while ((std::int64_t{1} << shift) * kMaxChunks < count) ++shift;
+    return shift;
+}
 
 }  // namespace
 
@@ -72,30 +85,38 @@ char* TraceWriter::CopyLabel(char* to, Operation k) const {
     return to + labelLength_[k];
 }
 
-// Consecutive topological orders often share a long first part; its text is
-// kept and only the rest is written anew.
 void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
     const Operation n = model_.OpCount;
     if (labelText_.empty()) PrepareLabels();
+    // The line's text is patched in place: the last line must have gone out.
+    assert(!out_.HoldsBlocks());
     if (shownTopo_.empty()) {
-        const std::size_t entries = static_cast<std::size_t>(n) + 1;
-        shownTopo_.assign(entries, 0);
-        topoEnd_.assign(entries, 0);
-        topoText_.assign((entries + 1) * kLabelSlot, 0);
+        shownTopo_.assign(static_cast<std::size_t>(n) + 1, 0);
+        topoLine_.Reset(n, ChunkShift(n));
     }
-    const auto first =
-        std::mismatch(topoOrder.begin() + 1, topoOrder.begin() + 1 + n, shownTopo_.begin() + 1);
-    const auto same = static_cast<Operation>(first.first - topoOrder.begin()) - 1;
-    std::size_t length = topoEnd_[same];
-    char* text = topoText_.data();
-    for (Operation r = same + 1; r <= n; ++r) {
-        const Operation k = topoOrder[r];
-        length = static_cast<std::size_t>(CopyLabel(text + length, k) - text);
-        topoEnd_[r] = length;
-        shownTopo_[r] = k;
+    // A step moves few operations to another level, and each move shifts only
+    // the ranks between its old and new place: stretches of ranks that still
+    // hold the same operations are passed over with one compare, and a
+    // stretch that changed is written again from its first change on.
+    // (The stretch bounds are 64-bit: n may come close to 2^31.)
+    constexpr std::int64_t kStretch = 64;
+    for (std::int64_t first = 1; first <= n; first += kStretch) {
+        const std::int64_t end = std::min<std::int64_t>(first + kStretch, std::int64_t{n} + 1);
+        if (std::memcmp(topoOrder.data() + first, shownTopo_.data() + first,
+                        static_cast<std::size_t>(end - first) * sizeof(Operation)) == 0) {
+            continue;
+        }
+        std::int64_t r = first;
+        while (topoOrder[r] == shownTopo_[r]) ++r;
+        std::copy(topoOrder.begin() + r, topoOrder.begin() + end, shownTopo_.begin() + r);
+        topoLine_.Invalidate(static_cast<Operation>(r));
     }
+    topoLine_.Rebuild([this](Operation r) {
+        const Operation k = shownTopo_[r];
+        return std::pair(Label(k), labelLength_[k]);
+    });
     out_.Put("\nTopologicznie:\t");
-    out_.PutBlock({text, length});
+    topoLine_.PutTo(out_);
     out_.Put('\n');
     out_.Flush();
     out_.Put('\n');
@@ -109,6 +130,8 @@ void TraceWriter::PrepareTable() {
     rowText_.assign(entries * kRowSlot, 0);
     rowLength_.assign(entries, 0);
     fixedLength_.assign(entries, 0);
+    rOffset_.assign(entries, 0);
+    qOffset_.assign(entries, 0);
     shownNM_.assign(entries, 0);
     shownPM_.assign(entries, 0);
     shownR_.assign(entries, kNeverShown);
@@ -118,10 +141,8 @@ void TraceWriter::PrepareTable() {
         fixedLength_[k] = static_cast<std::uint8_t>(FormatFixedFields(slot, k) - slot);
     }
     changedRows_.reserve(entries);
-    rowMark_.assign(entries + 8, 0);  // whole words of marks
-    rowStart_.assign(entries + 1, 0);
-    // A whole slot of slack behind the last row, for the fixed-size copies.
-    for (auto& image : tableImage_) image.assign((entries + 1) * kRowSlot, 0);
+    rowMarks_.assign(entries / 64 + 1, 0);
+    table_.Reset(n, ChunkShift(n));
 }
 
 // A table row is "k M p NO PO NM PM R Q", tab-separated, ending in a line end.
@@ -138,57 +159,33 @@ char* TraceWriter::FormatFixedFields(char* at, Operation k) const {
 
 void TraceWriter::FormatRowTail(Operation k, Time R, Time Q) {
     char* slot = RowSlot(k);
-    char* at = slot + fixedLength_[k];
-    at = CopyLabel(at, model_.NM[k]);
-    at = CopyLabel(at, model_.PM[k]);
-    at = Field(at, R, '\t');
-    at = Field(at, Q, '\n');
+    const bool linksShown = model_.NM[k] == shownNM_[k] && model_.PM[k] == shownPM_[k];
+    char* at;
+    // Between two tables a row's R or its Q moves, hardly ever both or a
+    // link: only the field that moved is formatted again, over its old text.
+    if (linksShown && Q == shownQ_[k]) {
+        at = Field(slot + rOffset_[k], R, '\t');
+        if (at != slot + qOffset_[k]) {
+            qOffset_[k] = static_cast<std::uint8_t>(at - slot);
+            at = Field(at, Q, '\n');
+        } else {
+            at = slot + rowLength_[k];
+        }
+    } else if (linksShown && R == shownR_[k]) {
+        at = Field(slot + qOffset_[k], Q, '\n');
+    } else {
+        at = CopyLabel(slot + fixedLength_[k], model_.NM[k]);
+        at = CopyLabel(at, model_.PM[k]);
+        rOffset_[k] = static_cast<std::uint8_t>(at - slot);
+        at = Field(at, R, '\t');
+        qOffset_[k] = static_cast<std::uint8_t>(at - slot);
+        at = Field(at, Q, '\n');
+    }
     rowLength_[k] = static_cast<std::uint8_t>(at - slot);
     shownNM_[k] = model_.NM[k];
     shownPM_[k] = model_.PM[k];
     shownR_[k] = R;
     shownQ_[k] = Q;
-}
-
-// Copies a row with a fixed-size copy (most rows fit in half a slot), which
-// beats a copy of the exact length; `to` needs a slot of room.
-void TraceWriter::CopyRow(char* to, Operation k) {
-    if (rowLength_[k] <= kRowSlot / 2) {
-        std::memcpy(to, RowSlot(k), kRowSlot / 2);
-    } else {
-        std::memcpy(to, RowSlot(k), kRowSlot);
-    }
-}
-
-// The rows of the new table in the image not used last time: runs of rows
-// that did not change are copied from the last image in one piece, changed
-// rows from their slots.
-std::string_view TraceWriter::BuildTableImage() {
-    const Operation n = model_.OpCount;
-    const char* last = tableImage_[currentImage_].data();
-    currentImage_ ^= 1;
-    char* image = tableImage_[currentImage_].data();
-    std::size_t* start = rowStart_.data();
-    std::size_t length = 0;
-    Operation from = 1;
-    // Rows from ... to-1 are unchanged: one copy, and their offsets move.
-    auto copyUnchanged = [&](Operation to) {
-        const std::size_t begin = start[from];
-        const std::size_t size = start[to] - begin;
-        std::memcpy(image + length, last + begin, size);
-        for (Operation k = from; k < to; ++k) start[k] = start[k] - begin + length;
-        length += size;
-    };
-    for (const Operation k : changedRows_) {
-        copyUnchanged(k);
-        start[k] = length;
-        CopyRow(image + length, k);
-        length += rowLength_[k];
-        from = k + 1;
-    }
-    copyUnchanged(n + 1);
-    start[n + 1] = length;
-    return {image, length};
 }
 
 // Puts into changedRows_, by increasing number, the rows whose NM, PM, R or Q
@@ -219,19 +216,18 @@ void TraceWriter::CollectChangedRows(std::span<const Time> R, std::span<const Ti
         return;
     }
     // Only the rows named can differ; the rest is not even looked at. The
-    // names come in no order: a mark per row, then one pass over the marks
-    // read eight at a time as one word (a zero word skips eight rows), puts
-    // them in order more cheaply than sorting the names.
-    std::uint8_t* mark = rowMark_.data();
-    for (const Operation k : *changed) mark[k] = differs(k);
-    for (Operation k = 0; k <= n; k += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, mark + k, sizeof word);
-        if (word == 0) continue;
-        for (Operation j = k; j < k + 8; ++j) {
-            if (mark[j]) changedRows_.push_back(j);
-            mark[j] = 0;
+    // names come in no order: one bit per row, then one pass over the words
+    // of bits, taking each set bit from the lowest, puts them in order more
+    // cheaply than sorting the names.
+    std::uint64_t* marks = rowMarks_.data();
+    for (const Operation k : *changed) {
+        marks[k >> 6] |= static_cast<std::uint64_t>(differs(k)) << (k & 63);
+    }
+    for (std::size_t w = 0; w < rowMarks_.size(); ++w) {
+        for (std::uint64_t word = marks[w]; word != 0; word &= word - 1) {
+            changedRows_.push_back(static_cast<Operation>(w * 64) + std::countr_zero(word));
         }
+        marks[w] = 0;
     }
 #ifndef NDEBUG
     std::vector<char> named(static_cast<std::size_t>(n) + 1, 0);
@@ -244,30 +240,38 @@ void TraceWriter::WriteTable(std::span<const Time> R, std::span<const Time> Q,
                              std::optional<std::span<const Operation>> changed) {
     const bool first = rowText_.empty();
     if (first) PrepareTable();
+    // The table's text is patched in place: the last table must have gone out.
+    assert(!out_.HoldsBlocks());
     CollectChangedRows(R, Q, changed, first);
-    for (const Operation k : changedRows_) FormatRowTail(k, R[k], Q[k]);
-
+    for (const Operation k : changedRows_) {
+        FormatRowTail(k, R[k], Q[k]);
+        table_.Set(k, RowSlot(k), rowLength_[k]);
+    }
+    table_.Rebuild([this](Operation k) { return std::pair(RowSlot(k), rowLength_[k]); });
     out_.Put(kTableHeader);
-    // The image stays untouched until the table after next, long after the
-    // output has handed it over.
-    out_.PutBlock(BuildTableImage());
+    table_.PutTo(out_);
     out_.Put("\n\n");
 }
 
 // A machine can hold more than JobCount operations when a job revisits it;
 // the row still shows only its first JobCount positions.
-void TraceWriter::FormatMachineRow(std::int32_t machine, std::string& text) const {
-    const std::int32_t shown = std::min(model_.Placed(machine), model_.JobCount);
-    text.clear();
-    char number[24];
-    for (std::int32_t j = 1; j <= shown; ++j) {
-        text.append(number, Field(number, model_.PI(machine)[j], '\t'));
+void TraceWriter::FormatMachineRow(std::int32_t machine, std::vector<char>& text) const {
+    const std::int64_t jobs = model_.JobCount;
+    const std::int64_t shown = std::min<std::int64_t>(model_.Placed(machine), jobs);
+    // Room for fixed-size label copies, and the line end.
+    text.resize(static_cast<std::size_t>(jobs + 1) * kLabelSlot);
+    char* at = text.data();
+    if (shown > 0) {
+        const Operation* row = model_.PI(machine);
+        for (std::int64_t j = 1; j <= shown; ++j) at = CopyLabel(at, row[j]);
     }
-    for (std::int32_t j = shown + 1; j <= model_.JobCount; ++j) text += "0\t";
-    text += '\n';
+    for (std::int64_t j = shown; j < jobs; ++j) at = CopyLabel(at, 0);
+    *at++ = '\n';
+    text.resize(static_cast<std::size_t>(at - text.data()));
 }
 
 void TraceWriter::WritePermutationBlock() {
+    if (labelText_.empty()) PrepareLabels();
     if (machineRow_.empty()) {
         machineRow_.resize(static_cast<std::size_t>(model_.MachineCount) + 1);
         shownPlaced_.assign(static_cast<std::size_t>(model_.MachineCount) + 1, -1);
@@ -278,7 +282,7 @@ void TraceWriter::WritePermutationBlock() {
             FormatMachineRow(i, machineRow_[i]);
             shownPlaced_[i] = model_.Placed(i);
         }
-        out_.Put(machineRow_[i]);
+        out_.Put({machineRow_[i].data(), machineRow_[i].size()});
         out_.Flush();
     }
     out_.Put('\n');
@@ -293,10 +297,11 @@ void TraceWriter::WriteClosingSection() {
     out_.Put(model_.InstanceName);
     out_.Put(", permutacja koncowa PI:\n");
     // The rows of the last permutation block, not flushed line by line.
-    std::string row;
+    if (labelText_.empty()) PrepareLabels();
+    std::vector<char> row;
     for (std::int32_t i = 1; i <= model_.MachineCount; ++i) {
         FormatMachineRow(i, row);
-        out_.Put(row);
+        out_.Put({row.data(), row.size()});
     }
     out_.Put("\nFunkcja celu Cmax = ");
     out_.PutNumber(model_.Cmax);

@@ -9,6 +9,7 @@
 
 #include "heuristic/StepObserver.h"
 #include "model/Model.h"
+#include "report/KeptText.h"
 #include "report/TraceOutput.h"
 
 namespace jobshop {
@@ -20,10 +21,12 @@ namespace jobshop {
 // permutation block and separator of every step; it asks the loop to stop
 // once its output has failed. The driver appends the closing section.
 //
-// Most of a trace repeats: consecutive tables differ in a few rows, and a
-// step changes one machine sequence. The writer keeps the text it wrote last
-// for every table row and every machine row and formats a row again only when
-// one of its values changed.
+// Most of a trace repeats: consecutive tables differ in a few rows,
+// consecutive topological lines in a few stretches, and a step changes one
+// machine sequence. The writer keeps the text it wrote last for every table
+// row, the table, the topological line and every machine row, formats a row
+// again only when one of its values changed, and hands the unchanged text to
+// the output in place.
 class TraceWriter final : public StepObserver {
   public:
     TraceWriter(const Model& model, TraceOutput& out);
@@ -68,6 +71,9 @@ class TraceWriter final : public StepObserver {
     static constexpr std::size_t kLabelSlot = 16;
 
     char* RowSlot(Operation k) { return rowText_.data() + static_cast<std::size_t>(k) * kRowSlot; }
+    const char* Label(Operation k) const {
+        return labelText_.data() + static_cast<std::size_t>(k) * kLabelSlot;
+    }
     void PrepareLabels();
     char* CopyLabel(char* to, Operation k) const;
     void PrepareTable();
@@ -75,43 +81,36 @@ class TraceWriter final : public StepObserver {
                             std::optional<std::span<const Operation>> changed, bool first);
     char* FormatFixedFields(char* at, Operation k) const;
     void FormatRowTail(Operation k, Time R, Time Q);
-    std::string_view BuildTableImage();
-    void CopyRow(char* to, Operation k);
-    void FormatMachineRow(std::int32_t machine, std::string& text) const;
+    void FormatMachineRow(std::int32_t machine, std::vector<char>& text) const;
 
     const Model& model_;
     TraceOutput& out_;
 
     // Table rows as last written: the text in fixed slots, its length, the
-    // length of the part that never changes (Lp, M, p, NO, PO), and the
-    // values the changing part shows.
+    // length of the part that never changes (Lp, M, p, NO, PO), where R and
+    // Q start, and the values the changing part shows.
     std::vector<char> rowText_;
     std::vector<std::uint8_t> rowLength_;
     std::vector<std::uint8_t> fixedLength_;
+    std::vector<std::uint8_t> rOffset_, qOffset_;
     std::vector<Operation> shownNM_, shownPM_;
     std::vector<Time> shownR_, shownQ_;
-
-    // The table's rows as one text, in two images used in turn: the one
-    // written last is the base of the next. rowStart_[k] is where row k
-    // starts in the current image; rowStart_[OpCount+1] is its length.
-    std::vector<char> tableImage_[2];
-    int currentImage_ = 0;
-    std::vector<std::size_t> rowStart_;
-    std::vector<Operation> changedRows_;  // rows formatted anew for this table
-    std::vector<std::uint8_t> rowMark_;   // rows named as changed, cleared after use
+    std::vector<Operation> changedRows_;   // rows formatted anew for this table
+    std::vector<std::uint64_t> rowMarks_;  // a bit per row named as changed, cleared after use
+    KeptText<kRowSlot> table_;             // the rows of the table, item k is row k
 
     // Every operation number (0 included) with its tab, formatted once.
     std::vector<char> labelText_;
     std::vector<std::uint8_t> labelLength_;
 
-    // The topological line as last written: its order, its text, and where
-    // the text of each rank ends (topoEnd_[0] is 0).
+    // The topological line as last written: the order it showed, and its
+    // text (item r is the label of the operation at rank r).
     std::vector<Operation> shownTopo_;
-    std::vector<char> topoText_;
-    std::vector<std::size_t> topoEnd_;
+    KeptText<kLabelSlot> topoLine_;
 
-    // Machine rows as last written, and how many operations each showed.
-    std::vector<std::string> machineRow_;
+    // Machine rows as last written (line end included), and how many
+    // operations each showed.
+    std::vector<std::vector<char>> machineRow_;
     std::vector<std::int32_t> shownPlaced_;
 };
 

@@ -1,0 +1,280 @@
+#include "driver/QualityCommand.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "driver/CommandSupport.h"
+#include "driver/InsertionOrder.h"
+#include "formats/ProgramFormat.h"
+#include "formats/TextLines.h"
+#include "heuristic/InsertionLoop.h"
+
+namespace jobshop {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTool = "jobshop-quality";
+constexpr std::string_view kBoundsFile = "bounds.tsv";
+// The classic families in the order they are usually listed; others follow
+// in alphabetical order.
+constexpr std::array<std::string_view, 7> kFamilyOrder = {"ft",  "la", "abz", "orb",
+                                                          "swv", "yn", "ta"};
+
+// Best known bounds of the makespan; either may be unknown.
+struct Bounds {
+    std::optional<std::int32_t> lower;
+    std::optional<std::int32_t> upper;
+};
+using BoundsTable = std::map<std::string, Bounds, std::less<>>;
+
+struct QualityRow {
+    std::string name;
+    std::int32_t jobs = 0;
+    std::int32_t machines = 0;
+    Time cmax = 0;
+    Bounds bounds;
+};
+
+struct FamilySummary {
+    std::string family;
+    std::int32_t count = 0;
+    std::vector<double> gaps;
+};
+
+int Fail(std::ostream& err, const std::string& message) {
+    err << kTool << ": " << message << "\n";
+    err.flush();
+    return kExitBadInput;
+}
+
+// The makespan of the heuristic's schedule, built without a trace; nothing
+// when the schedule graph closes a cycle.
+std::optional<Time> HeuristicCmax(Model& model) {
+    if (BuildSchedule(model) != ScheduleOutcome::kComplete) return std::nullopt;
+    return model.Cmax;
+}
+
+std::vector<std::string_view> Cells(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::vector<std::string_view> cells;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        cells.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos) return cells;
+        start = tab + 1;
+    }
+}
+
+Status ReadBound(const SourceText& source, std::int32_t line, std::string_view column,
+                 std::string_view cell, std::optional<std::int32_t>& bound) {
+    if (cell.empty()) return Status::Ok();
+    bound = ParseInteger(cell);
+    if (bound) return Status::Ok();
+    return source.ErrorAt(line, std::string(column) + " " + Quoted(cell) + " is not an integer");
+}
+
+// bounds.tsv: a header naming the columns, then one row per instance; only
+// the columns name, lower_bound and upper_bound are read.
+Status ReadBounds(const fs::path& path, BoundsTable& table) {
+    const std::optional<std::string> text = ReadInputFile(path);
+    if (!text) return Status::Failure(path.string() + ": cannot read the file");
+    const SourceText source = SplitSource(path.string(), *text);
+    if (source.lines.empty()) return source.ErrorAt(0, "the file is empty");
+    const std::vector<std::string_view> header = Cells(source.lines[0].text);
+    std::array<std::size_t, 3> at{};
+    const std::array<std::string_view, 3> columns = {"name", "lower_bound", "upper_bound"};
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        at[c] = std::find(header.begin(), header.end(), columns[c]) - header.begin();
+        if (at[c] == header.size()) {
+            return source.ErrorAt(1, "the header has no column " + std::string(columns[c]));
+        }
+    }
+    const std::size_t needed = *std::max_element(at.begin(), at.end()) + 1;
+    for (std::size_t i = 1; i < source.lines.size(); ++i) {
+        const TextLine& line = source.lines[i];
+        if (line.tokens.empty()) continue;
+        const std::vector<std::string_view> cells = Cells(line.text);
+        if (cells.size() < needed) {
+            return source.ErrorAt(line.number, "expected at least " + std::to_string(needed) +
+                                                   " tab-separated columns, found " +
+                                                   std::to_string(cells.size()));
+        }
+        Bounds bounds;
+        if (Status s = ReadBound(source, line.number, columns[1], cells[at[1]], bounds.lower);
+            !s.ok()) {
+            return s;
+        }
+        if (Status s = ReadBound(source, line.number, columns[2], cells[at[2]], bounds.upper);
+            !s.ok()) {
+            return s;
+        }
+        if (!table.emplace(cells[at[0]], bounds).second) {
+            return source.ErrorAt(line.number,
+                                  "instance " + Quoted(cells[at[0]]) + " is listed twice");
+        }
+    }
+    return Status::Ok();
+}
+
+Status InstanceFiles(const fs::path& folder, std::vector<fs::path>& files) {
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().extension() == ".txt" && it->is_regular_file()) files.push_back(it->path());
+    }
+    if (error) return Status::Failure(folder.string() + ": cannot read the folder");
+    if (files.empty()) return Status::Failure(folder.string() + ": no instance files (*.txt)");
+    std::sort(files.begin(), files.end());
+    return Status::Ok();
+}
+
+Status RunInstance(const fs::path& path, QualityRow& row) {
+    const std::optional<std::string> text = ReadInputFile(path);
+    if (!text) return Status::Failure(path.string() + ": cannot read the file");
+    Model model;
+    if (Status s = LoadProgramText(*text, path.string(), model); !s.ok()) return s;
+    SortInsertionOrder(model);
+    const std::optional<Time> cmax = HeuristicCmax(model);
+    if (!cmax) {
+        return Status::Failure(path.string() +
+                               ": the schedule graph closed a cycle (times of 0 or below)");
+    }
+    row = {model.InstanceName, model.JobCount, model.MachineCount, *cmax, {}};
+    return Status::Ok();
+}
+
+// Percent above the best known upper bound.
+std::optional<double> Gap(const QualityRow& row) {
+    if (!row.bounds.upper || *row.bounds.upper <= 0) return std::nullopt;
+    return 100.0 * static_cast<double>(row.cmax - *row.bounds.upper) / *row.bounds.upper;
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string Cell(const std::optional<std::int32_t>& value, std::string_view unknown) {
+    return value ? std::to_string(*value) : std::string(unknown);
+}
+
+std::string Cell(const std::optional<double>& value, int decimals, std::string_view unknown) {
+    return value ? Fixed(*value, decimals) : std::string(unknown);
+}
+
+// The letters a benchmark name starts with: "la" for la21, "ta" for ta01.
+std::string FamilyOf(std::string_view name) {
+    const std::size_t letters = name.find_first_of("0123456789");
+    return std::string(letters == 0 ? name : name.substr(0, letters));
+}
+
+std::size_t FamilyRank(std::string_view family) {
+    return std::find(kFamilyOrder.begin(), kFamilyOrder.end(), family) - kFamilyOrder.begin();
+}
+
+void SortByFamily(std::vector<QualityRow>& rows) {
+    std::sort(rows.begin(), rows.end(), [](const QualityRow& a, const QualityRow& b) {
+        const std::string familyA = FamilyOf(a.name);
+        const std::string familyB = FamilyOf(b.name);
+        return std::tuple(FamilyRank(familyA), familyA, a.name) <
+               std::tuple(FamilyRank(familyB), familyB, b.name);
+    });
+}
+
+// One summary per family, in the order of the sorted rows.
+std::vector<FamilySummary> Summarize(const std::vector<QualityRow>& rows) {
+    std::vector<FamilySummary> families;
+    for (const QualityRow& row : rows) {
+        const std::string family = FamilyOf(row.name);
+        if (families.empty() || families.back().family != family)
+            families.push_back({family, 0, {}});
+        ++families.back().count;
+        if (const std::optional<double> gap = Gap(row)) families.back().gaps.push_back(*gap);
+    }
+    return families;
+}
+
+std::string TsvReport(const std::vector<QualityRow>& rows) {
+    std::string text = "name\tjobs\tmachines\tcmax\tlower_bound\tupper_bound\tgap_percent\n";
+    for (const QualityRow& row : rows) {
+        text += row.name + "\t" + std::to_string(row.jobs) + "\t" + std::to_string(row.machines) +
+                "\t" + std::to_string(row.cmax) + "\t" + Cell(row.bounds.lower, "") + "\t" +
+                Cell(row.bounds.upper, "") + "\t" + Cell(Gap(row), 2, "") + "\n";
+    }
+    return text;
+}
+
+std::string FamilyTable(const std::vector<QualityRow>& rows) {
+    std::string text = "| family | instances | mean gap % | largest gap % |\n|---|--:|--:|--:|\n";
+    for (const FamilySummary& family : Summarize(rows)) {
+        std::optional<double> mean;
+        std::optional<double> largest;
+        if (!family.gaps.empty()) {
+            double sum = 0;
+            for (const double gap : family.gaps) sum += gap;
+            mean = sum / static_cast<double>(family.gaps.size());
+            largest = *std::max_element(family.gaps.begin(), family.gaps.end());
+        }
+        text += "| " + family.family + " | " + std::to_string(family.count) + " | " +
+                Cell(mean, 1, "-") + " | " + Cell(largest, 1, "-") + " |\n";
+    }
+    return text;
+}
+
+std::string MarkdownReport(const std::vector<QualityRow>& rows) {
+    std::string text =
+        "| instance | jobs x machines | Cmax | lower bound | upper bound | gap % |\n"
+        "|---|---|--:|--:|--:|--:|\n";
+    for (const QualityRow& row : rows) {
+        text += "| " + row.name + " | " + std::to_string(row.jobs) + " x " +
+                std::to_string(row.machines) + " | " + std::to_string(row.cmax) + " | " +
+                Cell(row.bounds.lower, "-") + " | " + Cell(row.bounds.upper, "-") + " | " +
+                Cell(Gap(row), 1, "-") + " |\n";
+    }
+    return text + "\n" + FamilyTable(rows);
+}
+
+// Every instance of the folder with its bounds, sorted by family.
+Status CollectRows(const fs::path& folder, std::vector<QualityRow>& rows) {
+    std::vector<fs::path> files;
+    if (Status s = InstanceFiles(folder, files); !s.ok()) return s;
+    BoundsTable bounds;
+    if (Status s = ReadBounds(folder / kBoundsFile, bounds); !s.ok()) return s;
+    for (const fs::path& file : files) {
+        QualityRow& row = rows.emplace_back();
+        if (Status s = RunInstance(file, row); !s.ok()) return s;
+        if (const auto it = bounds.find(row.name); it != bounds.end()) row.bounds = it->second;
+    }
+    SortByFamily(rows);
+    return Status::Ok();
+}
+
+}  // namespace
+
+int RunQuality(std::span<const std::string> args, const fs::path& defaultFolder, std::ostream& out,
+               std::ostream& err) {
+    CLI::App app(
+        "Runs the heuristic on every instance of a folder and compares each Cmax "
+        "with the best known bounds.",
+        std::string(kTool));
+    std::string folder = defaultFolder.string();
+    bool tsv = false;
+    app.add_option("FOLDER", folder, "Folder of instance files (*.txt) and bounds.tsv")
+        ->capture_default_str();
+    app.add_flag("--tsv", tsv, "Print the rows alone, tab-separated");
+    if (const std::optional<int> status = ParseArguments(app, kQualitySynopsis, args, out, err)) {
+        return *status;
+    }
+    std::vector<QualityRow> rows;
+    if (Status s = CollectRows(folder, rows); !s.ok()) return Fail(err, s.message());
+    const std::string report = tsv ? TsvReport(rows) : MarkdownReport(rows);
+    return WriteAll(out, report) ? kExitOk : Fail(err, std::string(kStdoutFailure));
+}
+
+}  // namespace jobshop

@@ -1,0 +1,91 @@
+#include "formats/Formats.h"
+
+#include <algorithm>
+
+#include "formats/FjspFormat.h"
+#include "formats/ProgramFormat.h"
+#include "formats/StandardFormat.h"
+#include "formats/TaillardFormat.h"
+
+namespace jobshop {
+namespace {
+
+bool AnyLine(const SourceText& source, bool (*test)(const TextLine&)) {
+    return std::any_of(source.lines.begin(), source.lines.end(), test);
+}
+
+bool IsTimesLine(const TextLine& line) {
+    return IsSectionLine(line, "times");
+}
+
+// A file that opens with two counts is the JSPLIB layout when the next line
+// holds m pairs, the flexible layout when it parses as a flexible job.
+std::optional<Format> DetectByFirstJob(const SourceText& source, const TextLine& sizes) {
+    const std::optional<std::int32_t> m = ParseInteger(sizes.tokens[1]);
+    LineCursor cursor(source, static_cast<std::size_t>(sizes.number), source.lines.size());
+    const TextLine* job = cursor.Next();
+    if (m && job != nullptr && job->tokens.size() != 2 * static_cast<std::size_t>(*m) &&
+        IsFjspJobLine(*job)) {
+        return Format::kFjsp;
+    }
+    return Format::kStandard;
+}
+
+}  // namespace
+
+std::string_view FormatName(Format format) {
+    return kFormatNames[static_cast<int>(format)];
+}
+
+std::optional<Format> FormatNamed(std::string_view name) {
+    const auto it = std::find(kFormatNames.begin(), kFormatNames.end(), name);
+    if (it == kFormatNames.end()) return std::nullopt;
+    return static_cast<Format>(it - kFormatNames.begin());
+}
+
+std::optional<Format> DetectFormat(const SourceText& source) {
+    LineCursor cursor(source, 0, source.lines.size());
+    const TextLine* first = cursor.Next();
+    if (first == nullptr) return std::nullopt;
+    if (AnyLine(source, IsInstanceLine)) return Format::kStandard;
+    if (StartsWithWords(*first, "nb of jobs") || StartsWithWords(*first, "number of jobs") ||
+        AnyLine(source, IsTimesLine)) {
+        return Format::kTaillard;
+    }
+    // Only the program's format starts with a word: the instance name.
+    if (!ParseInteger(first->tokens[0])) return Format::kProgram;
+    if (first->tokens.size() == 3) return Format::kFjsp;
+    if (first->tokens.size() == 2) return DetectByFirstJob(source, *first);
+    return std::nullopt;
+}
+
+std::vector<InstanceBlock> FindInstances(Format format, const SourceText& source) {
+    switch (format) {
+        case Format::kStandard:
+            return FindStandardInstances(source);
+        case Format::kTaillard:
+            return FindTaillardInstances(source);
+        case Format::kFjsp:
+            return FindFjspInstances(source);
+        case Format::kProgram:
+            return FindProgramInstances(source);
+    }
+    return {};
+}
+
+Status ReadInstance(Format format, const SourceText& source, const InstanceBlock& block,
+                    Instance& instance) {
+    switch (format) {
+        case Format::kStandard:
+            return ReadStandardInstance(source, block, instance);
+        case Format::kTaillard:
+            return ReadTaillardInstance(source, block, instance);
+        case Format::kFjsp:
+            return ReadFjspInstance(source, block, instance);
+        case Format::kProgram:
+            return ReadProgramInstance(source, block, instance);
+    }
+    return Status::Failure("unknown format");
+}
+
+}  // namespace jobshop

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jobshop {
+
+// One operation of a job as the formats give it: its machine M (numbered from
+// 1, whatever the file's own numbering) and its processing time p.
+struct JobStep {
+    std::int32_t M = 0;
+    std::int32_t p = 0;
+};
+
+// One instance between reading a file and writing another: the numbers of
+// every format, without the schedule tables of the Model.
+struct Instance {
+    std::string InstanceName;  // empty when the file names none
+    std::int32_t JobCount = 0;
+    std::int32_t MachineCount = 0;
+    std::vector<std::vector<JobStep>>
+        Jobs;  // JobCount jobs of MachineCount steps, in technological order
+};
+
+// Where one instance of a file lies: the name the file gives it (empty when
+// it gives none) and its lines, as indexes [begin, end) into the file's lines.
+struct InstanceBlock {
+    std::string name;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// Why `name` cannot name an instance, or nothing when it can. The program
+// writes its trace under the name, so it must be one word that stays in the
+// working folder.
+std::optional<std::string> NameProblem(std::string_view name);
+
+}  // namespace jobshop

@@ -1,0 +1,162 @@
+// jobshop-quality in-process: its Cmax against full runs of the program, the
+// gap arithmetic, and its rejections.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "driver/QualityCommand.h"
+
+namespace jobshop {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadText;
+using testing::SourcePath;
+using testing::TempFolder;
+using testing::WriteText;
+
+using Outcome = testing::RunResult;
+
+Outcome Quality(const std::vector<std::string>& args) {
+    return testing::RunCommand([&](std::ostream& out, std::ostream& err) {
+        return RunQuality(args, SourcePath("benchmarks"), out, err);
+    });
+}
+
+// The TSV rows by instance name, each as its cells.
+std::map<std::string, std::vector<std::string>> TsvRows(const std::string& tsv) {
+    std::map<std::string, std::vector<std::string>> rows;
+    std::istringstream lines(tsv);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "name\tjobs\tmachines\tcmax\tlower_bound\tupper_bound\tgap_percent");
+    while (std::getline(lines, line)) {
+        std::vector<std::string> cells(1);
+        for (const char c : line) {
+            if (c == '\t') {
+                cells.emplace_back();
+            } else {
+                cells.back().push_back(c);
+            }
+        }
+        rows[cells.at(0)] = cells;
+    }
+    return rows;
+}
+
+// The number the closing section of a full run's trace prints.
+std::string TraceCmax(const std::string& name) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", ReadText(SourcePath("benchmarks/" + name + ".txt")));
+    EXPECT_EQ(testing::RunInFolder(folder.path()).status, 0);
+    const std::string trace = ReadText(folder / (name + "_krok_po_kroku.txt"));
+    const std::string label = "Funkcja celu Cmax = ";
+    const std::size_t at = trace.rfind(label);
+    if (at == std::string::npos) return "no closing section";
+    return trace.substr(at + label.size(), trace.find('\n', at) - at - label.size());
+}
+
+TEST(Quality, CmaxIsTheOneTheTraceOfAFullRunPrints) {
+    // One of each family; orb07 holds a processing time of 0.
+    const std::vector<std::string> sample = {"ft06",  "la01", "abz5", "orb07",
+                                             "swv01", "yn1",  "ta01"};
+    TempFolder folder;
+    for (const std::string& name : sample) {
+        fs::copy_file(SourcePath("benchmarks/" + name + ".txt"), folder / (name + ".txt"));
+    }
+    fs::copy_file(SourcePath("benchmarks/bounds.tsv"), folder / "bounds.tsv");
+    const Outcome outcome = Quality({folder.path().string(), "--tsv"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const auto rows = TsvRows(outcome.out);
+    ASSERT_EQ(rows.size(), sample.size());
+    for (const std::string& name : sample) {
+        SCOPED_TRACE(name);
+        const std::vector<std::string>& row = rows.at(name);
+        EXPECT_EQ(row.at(3), TraceCmax(name));
+        const double cmax = std::stod(row.at(3));
+        const double upper = std::stod(row.at(5));
+        EXPECT_NEAR(std::stod(row.at(6)), 100 * (cmax - upper) / upper, 0.005);
+    }
+}
+
+// Hand-made instances of one job on one machine: Cmax is the time.
+TEST(Quality, GapsAndFamiliesByHand) {
+    TempFolder folder;
+    WriteText(folder / "xa1.txt", "xa1 1 1 1 10");
+    WriteText(folder / "xa2.txt", "xa2 1 1 1 6");
+    WriteText(folder / "xb1.txt", "xb1 1 1 1 7");
+    WriteText(folder / "ft9.txt", "ft9 1 1 1 5");
+    WriteText(folder / "notes.md", "not an instance");
+    WriteText(folder / "bounds.tsv",
+              "name\tupper_bound\tlower_bound\r\nxa1\t8\t4\r\nxa2\t6\t\r\nft9\t4\t4\r\n");
+    const Outcome markdown = Quality({folder.path().string()});
+    ASSERT_EQ(markdown.status, 0) << markdown.err;
+    EXPECT_EQ(markdown.out,
+              "| instance | jobs x machines | Cmax | lower bound | upper bound | gap % |\n"
+              "|---|---|--:|--:|--:|--:|\n"
+              "| ft9 | 1 x 1 | 5 | 4 | 4 | 25.0 |\n"
+              "| xa1 | 1 x 1 | 10 | 4 | 8 | 25.0 |\n"
+              "| xa2 | 1 x 1 | 6 | - | 6 | 0.0 |\n"
+              "| xb1 | 1 x 1 | 7 | - | - | - |\n"
+              "\n"
+              "| family | instances | mean gap % | largest gap % |\n"
+              "|---|--:|--:|--:|\n"
+              "| ft | 1 | 25.0 | 25.0 |\n"
+              "| xa | 2 | 12.5 | 25.0 |\n"
+              "| xb | 1 | - | - |\n");
+    const Outcome tsv = Quality({folder.path().string(), "--tsv"});
+    EXPECT_EQ(TsvRows(tsv.out).at("xa1"),
+              (std::vector<std::string>{"xa1", "1", "1", "10", "4", "8", "25.00"}));
+    EXPECT_EQ(TsvRows(tsv.out).at("xb1"),
+              (std::vector<std::string>{"xb1", "1", "1", "7", "", "", ""}));
+}
+
+TEST(Quality, RejectionsNameTheFileAndPrintNoTable) {
+    struct Case {
+        std::map<std::string, std::string> files;
+        const char* message;
+    };
+    const std::string bounds = "name\tlower_bound\tupper_bound\n";
+    const Case cases[] = {
+        {{{"a1.txt", "a1 1 1 1 5"}}, "bounds.tsv: cannot read the file"},
+        {{{"bounds.tsv", "name\tupper_bound\n"}, {"a1.txt", "a1 1 1 1 5"}},
+         "bounds.tsv:1: the header has no column lower_bound"},
+        {{{"bounds.tsv", bounds + "a1\t4\n"}, {"a1.txt", "a1 1 1 1 5"}},
+         "bounds.tsv:2: expected at least 3 tab-separated columns, found 2"},
+        {{{"bounds.tsv", bounds + "a1\t4\t5.5\n"}, {"a1.txt", "a1 1 1 1 5"}},
+         "bounds.tsv:2: upper_bound \"5.5\" is not an integer"},
+        {{{"bounds.tsv", bounds + "a1\t4\t5\na1\t4\t5\n"}, {"a1.txt", "a1 1 1 1 5"}},
+         "bounds.tsv:3: instance \"a1\" is listed twice"},
+        {{{"bounds.tsv", bounds}}, ": no instance files (*.txt)"},
+        {{{"bounds.tsv", bounds}, {"a1.txt", "a1 1 1 2 5"}},
+         "a1.txt: maszyna 2 spoza zakresu 1..1"},
+        {{{"bounds.tsv", bounds}, {"cyc.txt", "cyc 2 2 1 0 2 -1 2 0 1 0"}},
+         "cyc.txt: the schedule graph closed a cycle"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        TempFolder folder;
+        for (const auto& [name, content] : c.files) WriteText(folder / name, content);
+        const Outcome outcome = Quality({folder.path().string()});
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
+    }
+    EXPECT_EQ(Quality({"/nonexistent-folder"}).status, 1);
+    EXPECT_EQ(Quality({"a", "b"}).status, 2);
+    EXPECT_EQ(Quality({"--help"}).status, 0);
+
+    std::ostringstream closed;
+    closed.setstate(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(RunQuality(std::vector<std::string>{}, SourcePath("benchmarks"), closed, err), 1);
+    EXPECT_NE(err.str().find("cannot write to standard output"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace jobshop
