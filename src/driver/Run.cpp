@@ -57,9 +57,9 @@ Status CycleFailure() {
 // write, closing) is a failure to write the trace. What was written stays in
 // the file either way.
 template <class Write>
-Status WriteTraceFile(const Model& model, const std::filesystem::path& path, FileSink::Mode mode,
+Status WriteTraceFile(const Model& model, TraceDestination& traces, FileSink::Mode mode,
                       Write write) {
-    const std::unique_ptr<FileSink> file = FileSink::Open(path, mode);
+    const std::unique_ptr<TraceSink> file = traces.Open(model.TraceFileName, mode);
     if (!file) return TraceWriteFailure(model.TraceFileName);
     TraceOutput out(*file);
     Status written = write(out);
@@ -73,16 +73,16 @@ Status WriteTraceFile(const Model& model, const std::filesystem::path& path, Fil
 // The insertion loop's part of the trace: created or emptied, the sorted list
 // and every step section. A loop stopped by a failed write is reported as
 // that failure once the file is closed.
-Status WriteScheduleTrace(Model& model, const std::filesystem::path& path) {
-    return WriteTraceFile(model, path, FileSink::Mode::kTruncate, [&model](TraceOutput& out) {
+Status WriteScheduleTrace(Model& model, TraceDestination& traces) {
+    return WriteTraceFile(model, traces, FileSink::Mode::kTruncate, [&model](TraceOutput& out) {
         TraceWriter trace(model, out);
         const ScheduleOutcome outcome = BuildSchedule(model, &trace);
         return outcome == ScheduleOutcome::kCycle ? CycleFailure() : Status::Ok();
     });
 }
 
-Status AppendClosingSection(const Model& model, const std::filesystem::path& path) {
-    return WriteTraceFile(model, path, FileSink::Mode::kAppend, [&model](TraceOutput& out) {
+Status AppendClosingSection(const Model& model, TraceDestination& traces) {
+    return WriteTraceFile(model, traces, FileSink::Mode::kAppend, [&model](TraceOutput& out) {
         TraceWriter(model, out).WriteClosingSection();
         return Status::Ok();
     });
@@ -90,16 +90,26 @@ Status AppendClosingSection(const Model& model, const std::filesystem::path& pat
 
 }  // namespace
 
-Status RunSchedule(Model& model, const std::filesystem::path& folder) {
-    const std::filesystem::path path = folder / model.TraceFileName;
-    if (Status s = WriteScheduleTrace(model, path); !s.ok()) return s;
-    if (Status s = AppendClosingSection(model, path); !s.ok()) return s;
+Status RunSchedule(Model& model, TraceDestination& traces) {
+    if (Status s = WriteScheduleTrace(model, traces); !s.ok()) return s;
+    if (Status s = AppendClosingSection(model, traces); !s.ok()) return s;
     model.Cmax = 0;
     return Status::Ok();
 }
 
+Status RunSchedule(Model& model, const std::filesystem::path& folder) {
+    FolderDestination traces(folder);
+    return RunSchedule(model, traces);
+}
+
 int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
                const std::filesystem::path& folder) {
+    FolderDestination traces(folder);
+    return RunProgram(in, out, err, folder, traces);
+}
+
+int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
+               const std::filesystem::path& folder, TraceDestination& traces) {
     for (const char* text : kStartTexts) out << text;
     out.flush();
     in.get();  // the user confirms with ENTER; end of input confirms too
@@ -108,7 +118,7 @@ int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
     try {
         Model model;
         status = LoadFromFolder(folder, model);
-        if (status.ok()) status = RunSchedule(model, folder);
+        if (status.ok()) status = RunSchedule(model, traces);
     } catch (const std::bad_alloc&) {
         status = Status::Failure("\nBlad w pliku input.txt: instancja jest zbyt duza.\n");
     }

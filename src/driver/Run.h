@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iosfwd>
 
+#include "driver/TraceDestination.h"
 #include "model/Model.h"
 #include "model/Status.h"
 
@@ -23,10 +24,14 @@ inline constexpr const char* kFinalText = "\nWygenerowano plik wyjsciowy!";
 // status: 0 on success, 1 on any failure.
 int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
                const std::filesystem::path& folder);
+// The same with the trace going to `traces` instead of into `folder`.
+int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
+               const std::filesystem::path& folder, TraceDestination& traces);
 
 // Builds the schedule of a loaded, sorted instance, writes the whole trace
-// file into `folder` (created or emptied first, the closing section appended
-// after the insertion loop) and sets Cmax back to 0 afterwards.
+// (created or emptied first, the closing section appended after the
+// insertion loop) and sets Cmax back to 0 afterwards.
 Status RunSchedule(Model& model, const std::filesystem::path& folder);
+Status RunSchedule(Model& model, TraceDestination& traces);
 
 }  // namespace jobshop
