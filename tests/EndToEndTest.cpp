@@ -1,6 +1,7 @@
 // The built program as a separate process, without a terminal.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "TestSupport.h"
@@ -37,6 +38,18 @@ TEST(EndToEnd, MissingInputFails) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, kStartTexts);
     EXPECT_EQ(run.err, "\nBlad: nie mozna otworzyc pliku input.txt.\n");
+}
+
+// 2^31 - 1 machines without jobs: the closing section's 2^31 - 1 empty rows
+// go to /dev/null and the run ends well within its time.
+TEST(EndToEnd, HugeEmptyInstanceEnds) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", "x 0 2147483647");
+    std::filesystem::create_symlink("/dev/null", folder / "x_krok_po_kroku.txt");
+    const testing::ProcessResult run = RunProgramProcess(folder.path(), {.timeoutSeconds = 10});
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, kStartTexts + "\nWygenerowano plik wyjsciowy!");
 }
 
 }  // namespace

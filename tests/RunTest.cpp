@@ -145,6 +145,37 @@ TEST(Run, UnwritableTraceFails) {
     }
 }
 
+// With no jobs, every machine still has its (empty) row in the closing
+// section: 2^31 - 1 machines make 2^31 - 1 line ends, and the run ends.
+TEST(Run, HugeInstancesWithoutOperationsEnd) {
+    struct Case {
+        const char* input;
+        std::uint64_t rows;
+    };
+    const Case cases[] = {{"x 0 2147483647", 2147483647}, {"x 2147483647 0", 0}};
+    // The sorted-list title and its empty line, ", permutacja koncowa PI:",
+    // the Cmax line and what follows it; besides these, the name and rows.
+    constexpr std::uint64_t kFrame = 28 + 2 + 25 + 22 + 2 + 60;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        TempFolder folder;
+        WriteText(folder / "input.txt", c.input);
+        testing::CountingDestination traces;
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunProgram(in, out, err, folder.path(), traces), 0) << err.str();
+        EXPECT_EQ(traces.bytes, kFrame + 1 + c.rows);
+        const std::string closing = "x, permutacja koncowa PI:\n" +
+                                    std::string(std::min<std::uint64_t>(c.rows, 1000), '\n') +
+                                    "\nFunkcja celu Cmax = 0\n\n" + std::string(58, '*') + "\n\n";
+        EXPECT_EQ(traces.closingHead, closing.substr(0, traces.kKept));
+        const std::size_t kept = std::min(closing.size(), traces.tail.size());
+        EXPECT_EQ(traces.tail.substr(traces.tail.size() - kept),
+                  closing.substr(closing.size() - kept));
+    }
+}
+
 // Job 1: 1 (machine 1, p 0) then 2 (machine 2, p -1); job 2: 3 (machine 2,
 // p 0) then 4 (machine 1, p 0). Estimates tie, so 4 goes in front of 1 and
 // then 2 in front of 3, which closes 2 -> 3 -> 4 -> 1 -> 2; the final
