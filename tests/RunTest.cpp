@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "driver/Run.h"
+#include "report/TraceOutput.h"
 
 namespace jobshop {
 namespace {
@@ -119,30 +120,42 @@ TEST(Run, FolderNamedInputTxtIsRejected) {
     EXPECT_EQ(run.out, kPrompt);
 }
 
-// A trace that cannot be written is a failure, never a success.
+// A trace that cannot be written is a failure, never a success. The message
+// shows the trace's name with control bytes escaped.
 TEST(Run, UnwritableTraceFails) {
     struct Case {
         const char* what;
+        std::string name;
         void (*block)(const std::filesystem::path& trace);
+        std::string shown;
     };
     const Case cases[] = {
-        {"disk full",
+        {"disk full", "demo",
          [](const std::filesystem::path& trace) {
              std::filesystem::create_symlink("/dev/full", trace);
-         }},
-        {"directory in the way",
-         [](const std::filesystem::path& trace) { std::filesystem::create_directory(trace); }},
+         },
+         "demo"},
+        {"directory in the way", "demo",
+         [](const std::filesystem::path& trace) { std::filesystem::create_directory(trace); },
+         "demo"},
+        {"terminal control in the name", "e\x1b[2J\x07",
+         [](const std::filesystem::path& trace) { std::filesystem::create_directory(trace); },
+         "e\\x1b[2J\\x07"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder folder;
-        WriteText(folder / "input.txt", "demo 2 2 1 1 2 2 2 3 1 4");
-        c.block(folder / "demo_krok_po_kroku.txt");
+        WriteText(folder / "input.txt", c.name + " 2 2 1 1 2 2 2 3 1 4");
+        c.block(folder / (c.name + "_krok_po_kroku.txt"));
         const testing::RunResult run = RunInFolder(folder.path());
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "\nBlad: nie mozna zapisac pliku demo_krok_po_kroku.txt.\n");
+        EXPECT_EQ(run.err, "\nBlad: nie mozna zapisac pliku " + c.shown + "_krok_po_kroku.txt.\n");
         EXPECT_EQ(run.out, kPrompt);
     }
+    // However it was named, the message stays short.
+    const std::string huge(1 << 20, 'n');
+    EXPECT_EQ(TraceWriteFailure(huge).message(),
+              "\nBlad: nie mozna zapisac pliku " + std::string(255, 'n') + "....\n");
 }
 
 // With no jobs, every machine still has its (empty) row in the closing

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "model/Printable.h"
+
 namespace jobshop {
 namespace {
 
@@ -58,26 +60,6 @@ std::optional<std::int32_t> ParseInt32(std::string_view token) {
     const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
     if (error != std::errc() || end != token.data() + token.size()) return std::nullopt;
     return value;
-}
-
-// A token as it appears in a message: control bytes escaped, and long tokens
-// shortened so one bad token cannot flood the console.
-std::string Printable(std::string_view token) {
-    constexpr std::size_t kShown = 40;
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string shown;
-    for (const char c : token.substr(0, kShown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 15];
-        } else {
-            shown += c;
-        }
-    }
-    if (token.size() > kShown) shown += "...";
-    return shown;
 }
 
 Status InputError(const std::string& detail) {

@@ -9,12 +9,17 @@
 #include <cerrno>
 #include <cstring>
 
+#include "model/Printable.h"
 #include "report/Decimal.h"
 
 namespace jobshop {
 
 Status TraceWriteFailure(const std::string& traceFileName) {
-    return Status::Failure("\nBlad: nie mozna zapisac pliku " + traceFileName + ".\n");
+    // Escaped like a bad token, and shown whole up to the longest name a file
+    // can have.
+    constexpr std::size_t kLongestFileName = 255;
+    return Status::Failure("\nBlad: nie mozna zapisac pliku " +
+                           Printable(traceFileName, kLongestFileName) + ".\n");
 }
 
 std::unique_ptr<FileSink> FileSink::Open(const std::filesystem::path& path, Mode mode) {
