@@ -40,6 +40,37 @@ TEST(EndToEnd, MissingInputFails) {
     EXPECT_EQ(run.err, "\nBlad: nie mozna otworzyc pliku input.txt.\n");
 }
 
+// input.txt that never ends is read only as far as its first bad token: the
+// run ends at once, in little memory, with a message about that token.
+TEST(EndToEnd, EndlessInputEndsAtOnce) {
+    struct Case {
+        const char* device;
+        std::string message;  // "" for any input error
+    };
+    std::string nuls;
+    for (int i = 0; i < 40; ++i) nuls += "\\x00";
+    const std::string zeroMessage =
+        "\nBlad w pliku input.txt: niepoprawna liczba \"" + nuls + "...\": liczba zadan.\n";
+    const Case cases[] = {
+        {"/dev/zero", zeroMessage}, {"/dev/full", zeroMessage}, {"/dev/urandom", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.device);
+        TempFolder folder;
+        std::filesystem::create_symlink(c.device, folder / "input.txt");
+        const testing::ProcessResult run =
+            RunProgramProcess(folder.path(), {.limitMemory = true, .timeoutSeconds = 10});
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_LT(run.peakKilobytes, 256 * 1024);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, kStartTexts);
+        if (c.message.empty()) {
+            EXPECT_EQ(run.err.rfind("\nBlad w pliku input.txt: ", 0), 0u) << run.err;
+        } else {
+            EXPECT_EQ(run.err, c.message);
+        }
+    }
+}
+
 // 2^31 - 1 machines without jobs: the closing section's 2^31 - 1 empty rows
 // go to /dev/null and the run ends well within its time.
 TEST(EndToEnd, HugeEmptyInstanceEnds) {

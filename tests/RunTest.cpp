@@ -1,10 +1,15 @@
 // Whole runs in-process: the console dialogue, rejections and failures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "TestSupport.h"
 #include "driver/Run.h"
@@ -97,6 +102,7 @@ TEST(Run, RejectedInputWritesNothing) {
          prefix + "maszyna 9 spoza zakresu 1..2: maszyna operacji 2 (zadanie 1).\n"},
         {"x 100000 100000", true, prefix + "instancja jest zbyt duza.\n"},
         {"../x 1 1 1 1", true, prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
+        {std::string(238, 'n') + " 1 1 1 1", true, prefix + "nazwa instancji jest zbyt dluga.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
@@ -187,6 +193,26 @@ TEST(Run, HugeInstancesWithoutOperationsEnd) {
         EXPECT_EQ(traces.tail.substr(traces.tail.size() - kept),
                   closing.substr(closing.size() - kept));
     }
+}
+
+// input.txt that never ends (a pipe kept open) is read only as far as the
+// instance goes.
+TEST(Run, PipeKeptOpenIsReadOnlyToTheLastPair) {
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "input.txt").c_str(), 0600), 0);
+    std::promise<void> done;
+    std::thread writer([&folder, finished = done.get_future()] {
+        std::ofstream fifo(folder / "input.txt");
+        fifo << "pipe 1 2 1 5 2 3\nwhatever follows" << std::flush;
+        finished.wait_for(std::chrono::seconds(10));
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const testing::RunResult run = RunInFolder(folder.path());
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    done.set_value();
+    writer.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_LT(took.count(), 5.0);
 }
 
 // Job 1: 1 (machine 1, p 0) then 2 (machine 2, p -1); job 2: 3 (machine 2,

@@ -1,14 +1,8 @@
 #include "driver/Run.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <istream>
 #include <new>
-#include <optional>
 #include <ostream>
-#include <string>
 
 #include "driver/InsertionOrder.h"
 #include "driver/Loader.h"
@@ -19,30 +13,8 @@
 namespace jobshop {
 namespace {
 
-// The whole content of a regular file, or nothing if it cannot be read.
-std::optional<std::string> ReadFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string content;
-    char chunk[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ::close(fd);
-            return std::nullopt;  // a directory named input.txt ends here
-        }
-        if (got == 0) break;
-        content.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return content;
-}
-
 Status LoadFromFolder(const std::filesystem::path& folder, Model& model) {
-    const std::optional<std::string> content = ReadFile(folder / kInstanceFileName);
-    if (!content) return Status::Failure("\nBlad: nie mozna otworzyc pliku input.txt.\n");
-    if (Status s = LoadInstance(*content, model); !s.ok()) return s;
+    if (Status s = LoadInstanceFile(folder / kInstanceFileName, model); !s.ok()) return s;
     SortInsertionOrder(model);
     return Status::Ok();
 }
