@@ -71,6 +71,22 @@ TEST(EndToEnd, EndlessInputEndsAtOnce) {
     }
 }
 
+// Exit status 0 promises the final text was printed: a full or closed
+// standard output is reported, and the trace is complete all the same.
+TEST(EndToEnd, FailedStandardOutputFails) {
+    for (const auto out :
+         {testing::ProcessSetup::Output::kDiskFull, testing::ProcessSetup::Output::kClosed}) {
+        SCOPED_TRACE(static_cast<int>(out));
+        TempFolder folder;
+        WriteText(folder / "input.txt", ReadText(SourcePath("examples/ft06/input.txt")));
+        const testing::RunResult run = RunProgramProcess(folder.path(), {.out = out});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, kOutputFailure);
+        EXPECT_EQ(ReadText(folder / "ft06_krok_po_kroku.txt"),
+                  ReadText(SourcePath("tests/golden/ft06.trace")));
+    }
+}
+
 // 2^31 - 1 machines without jobs: the closing section's 2^31 - 1 empty rows
 // go to /dev/null and the run ends well within its time.
 TEST(EndToEnd, HugeEmptyInstanceEnds) {

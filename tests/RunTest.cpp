@@ -164,6 +164,23 @@ TEST(Run, UnwritableTraceFails) {
               "\nBlad: nie mozna zapisac pliku " + std::string(255, 'n') + "....\n");
 }
 
+// A failed standard output is a failure although the trace is complete:
+// status 0 would claim the final text was printed.
+TEST(Run, FailedStandardOutputFails) {
+    struct FailingBuffer : std::streambuf {
+        int_type overflow(int_type) override { return traits_type::eof(); }
+    } failing;
+    std::ostream out(&failing);
+    std::istringstream in;
+    std::ostringstream err;
+    TempFolder folder;
+    WriteText(folder / "input.txt", "demo 2 2 1 1 2 2 2 3 1 4");
+    EXPECT_EQ(RunProgram(in, out, err, folder.path()), 1);
+    EXPECT_EQ(err.str(), kOutputFailure);
+    EXPECT_NE(ReadText(folder / "demo_krok_po_kroku.txt").find("Funkcja celu Cmax = 7\n"),
+              std::string::npos);
+}
+
 // With no jobs, every machine still has its (empty) row in the closing
 // section: 2^31 - 1 machines make 2^31 - 1 line ends, and the run ends.
 TEST(Run, HugeInstancesWithoutOperationsEnd) {

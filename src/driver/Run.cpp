@@ -101,6 +101,14 @@ int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
     }
     out << kFinalText;
     out.flush();
+    // Status 0 promises that the final text was printed; a full disk or a
+    // closed standard output (here or already at the start texts) breaks
+    // that promise, although the trace is complete.
+    if (!out) {
+        err << kOutputFailure;
+        err.flush();
+        return 1;
+    }
     return 0;
 }
 

@@ -16,12 +16,16 @@ inline constexpr const char* kStartTexts[] = {
     "\nNacisnij ENTER aby kontynuowac.\n\n",
 };
 inline constexpr const char* kFinalText = "\nWygenerowano plik wyjsciowy!";
+// On standard error when standard output did not take the final text.
+inline constexpr const char* kOutputFailure =
+    "\nBlad: nie mozna pisac na standardowe wyjscie (plik wyjsciowy jest kompletny).\n";
 
 // One whole run of the program, without the final key wait: prints the start
 // texts to `out`, waits for one character of `in`, loads input.txt from
 // `folder`, builds the schedule, writes the trace file into `folder` and
-// prints the final text. A failure is reported on `err`. Returns the exit
-// status: 0 on success, 1 on any failure.
+// prints the final text. A failure is reported on `err`, and so is a final
+// text that `out` failed to take. Returns the exit status: 0 on success, 1 on
+// any failure.
 int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
                const std::filesystem::path& folder);
 // The same with the trace going to `traces` instead of into `folder`.
