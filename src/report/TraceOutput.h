@@ -42,7 +42,7 @@ class FileSink final : public ByteSink {
 
   private:
     FileSink(int fd, bool preallocate) : fd_(fd), preallocate_(preallocate) {}
-    void Reserve(std::uint64_t end);
+    void Reserve();
 
     int fd_;
     // A file written from its start reserves disk blocks ahead of what it
