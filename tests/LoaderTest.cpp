@@ -45,6 +45,7 @@ TEST(LoadInstance, TokenLayoutDoesNotMatter) {
              std::string("ex1 2 3\r\n1 4 2 7 3 2\r\n2 5 1 7 3 4\r\n"),
              std::string("  \t\r\n ex1\t2\v3\f1 4 2 7 3 2 2 5 1 7 3 4 trailing text 9 x"),
              std::string("ex1 +2 3 1 4 2 7 3 2 2 5 1 7 3 004"),
+             "ex1 2 3 1 4 2 7 3 2 2 5 1 7 3 +" + std::string(100000, '0') + "4",
          }) {
         SCOPED_TRACE(text);
         const Model model = LoadText(text);
@@ -86,7 +87,7 @@ TEST(LoadInstance, SingleMachineAndSingleJobLinks) {
 }
 
 TEST(LoadInstance, AcceptsUnusualButValidInstances) {
-    const std::string longName(300, 'n');
+    const std::string longName(kMaxInstanceNameLength, 'n');
     const Model named = LoadText(longName + " 1 1 1 1");
     EXPECT_EQ(named.TraceFileName, longName + "_krok_po_kroku.txt");
 
@@ -125,6 +126,11 @@ TEST(LoadInstance, RejectsBadFilesWithAMessageNamingTheProblem) {
         {"x 1 1 1 " + std::string(50, '7'), prefix + "niepoprawna liczba \"" +
                                                 std::string(40, '7') +
                                                 "...\": czas operacji 1 (zadanie 1).\n"},
+        {"x 1 1 1 " + std::string(60, '0') + "x", prefix + "niepoprawna liczba \"" +
+                                                      std::string(40, '0') +
+                                                      "...\": czas operacji 1 (zadanie 1).\n"},
+        {"x 1 1 1 -0002147483649",
+         prefix + "niepoprawna liczba \"-0002147483649\": czas operacji 1 (zadanie 1).\n"},
         {"x -1 2", prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
         {"x 2 -3", prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
         {"x 2 2 1 1 2 1 1 1 3 1",
@@ -137,13 +143,20 @@ TEST(LoadInstance, RejectsBadFilesWithAMessageNamingTheProblem) {
         {"x 2147483647 2", prefix + "instancja jest zbyt duza.\n"},
         {"a/b 1 1 1 1", prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
         {"..\\b 1 1 1 1", prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
+        {std::string(238, 'n') + " 1 1 1 1", prefix + "nazwa instancji jest zbyt dluga.\n"},
     };
+    // Text in memory and a file go through one reader: the same message.
+    testing::TempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Model model;
         const Status status = LoadInstance(c.text, model);
         ASSERT_FALSE(status.ok());
         EXPECT_EQ(status.message(), c.message);
+        testing::WriteText(folder / "input.txt", c.text);
+        const Status fromFile = LoadInstanceFile(folder / "input.txt", model);
+        ASSERT_FALSE(fromFile.ok());
+        EXPECT_EQ(fromFile.message(), c.message);
     }
 }
 

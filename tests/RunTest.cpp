@@ -1,13 +1,19 @@
 // Whole runs in-process: the console dialogue, rejections and failures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "TestSupport.h"
 #include "driver/Run.h"
+#include "report/TraceOutput.h"
 
 namespace jobshop {
 namespace {
@@ -88,6 +94,7 @@ TEST(Run, RejectedInputWritesNothing) {
          prefix + "maszyna 9 spoza zakresu 1..2: maszyna operacji 2 (zadanie 1).\n"},
         {"x 100000 100000", true, prefix + "instancja jest zbyt duza.\n"},
         {"../x 1 1 1 1", true, prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
+        {std::string(238, 'n') + " 1 1 1 1", true, prefix + "nazwa instancji jest zbyt dluga.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
@@ -111,30 +118,110 @@ TEST(Run, FolderNamedInputTxtIsRejected) {
     EXPECT_EQ(run.out, kPrompt);
 }
 
-// A trace that cannot be written is a failure, never a success.
+// A trace that cannot be written is a failure, never a success. The message
+// shows the trace's name with control bytes escaped.
 TEST(Run, UnwritableTraceFails) {
     struct Case {
         const char* what;
+        std::string name;
         void (*block)(const std::filesystem::path& trace);
+        std::string shown;
     };
     const Case cases[] = {
-        {"disk full",
+        {"disk full", "demo",
          [](const std::filesystem::path& trace) {
              std::filesystem::create_symlink("/dev/full", trace);
-         }},
-        {"directory in the way",
-         [](const std::filesystem::path& trace) { std::filesystem::create_directory(trace); }},
+         },
+         "demo"},
+        {"directory in the way", "demo",
+         [](const std::filesystem::path& trace) { std::filesystem::create_directory(trace); },
+         "demo"},
+        {"terminal control in the name", "e\x1b[2J\x07",
+         [](const std::filesystem::path& trace) { std::filesystem::create_directory(trace); },
+         "e\\x1b[2J\\x07"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder folder;
-        WriteText(folder / "input.txt", "demo 2 2 1 1 2 2 2 3 1 4");
-        c.block(folder / "demo_krok_po_kroku.txt");
+        WriteText(folder / "input.txt", c.name + " 2 2 1 1 2 2 2 3 1 4");
+        c.block(folder / (c.name + "_krok_po_kroku.txt"));
         const testing::RunResult run = RunInFolder(folder.path());
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "\nBlad: nie mozna zapisac pliku demo_krok_po_kroku.txt.\n");
+        EXPECT_EQ(run.err, "\nBlad: nie mozna zapisac pliku " + c.shown + "_krok_po_kroku.txt.\n");
         EXPECT_EQ(run.out, kPrompt);
     }
+    // However it was named, the message stays short.
+    const std::string huge(1 << 20, 'n');
+    EXPECT_EQ(TraceWriteFailure(huge).message(),
+              "\nBlad: nie mozna zapisac pliku " + std::string(255, 'n') + "....\n");
+}
+
+// A failed standard output is a failure although the trace is complete:
+// status 0 would claim the final text was printed.
+TEST(Run, FailedStandardOutputFails) {
+    struct FailingBuffer : std::streambuf {
+        int_type overflow(int_type) override { return traits_type::eof(); }
+    } failing;
+    std::ostream out(&failing);
+    std::istringstream in;
+    std::ostringstream err;
+    TempFolder folder;
+    WriteText(folder / "input.txt", "demo 2 2 1 1 2 2 2 3 1 4");
+    EXPECT_EQ(RunProgram(in, out, err, folder.path()), 1);
+    EXPECT_EQ(err.str(), kOutputFailure);
+    EXPECT_NE(ReadText(folder / "demo_krok_po_kroku.txt").find("Funkcja celu Cmax = 7\n"),
+              std::string::npos);
+}
+
+// With no jobs, every machine still has its (empty) row in the closing
+// section: 2^31 - 1 machines make 2^31 - 1 line ends, and the run ends.
+TEST(Run, HugeInstancesWithoutOperationsEnd) {
+    struct Case {
+        const char* input;
+        std::uint64_t rows;
+    };
+    const Case cases[] = {{"x 0 2147483647", 2147483647}, {"x 2147483647 0", 0}};
+    // The sorted-list title and its empty line, ", permutacja koncowa PI:",
+    // the Cmax line and what follows it; besides these, the name and rows.
+    constexpr std::uint64_t kFrame = 28 + 2 + 25 + 22 + 2 + 60;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        TempFolder folder;
+        WriteText(folder / "input.txt", c.input);
+        testing::CountingDestination traces;
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunProgram(in, out, err, folder.path(), traces), 0) << err.str();
+        EXPECT_EQ(traces.bytes, kFrame + 1 + c.rows);
+        const std::string closing = "x, permutacja koncowa PI:\n" +
+                                    std::string(std::min<std::uint64_t>(c.rows, 1000), '\n') +
+                                    "\nFunkcja celu Cmax = 0\n\n" + std::string(58, '*') + "\n\n";
+        EXPECT_EQ(traces.closingHead, closing.substr(0, traces.kKept));
+        const std::size_t kept = std::min(closing.size(), traces.tail.size());
+        EXPECT_EQ(traces.tail.substr(traces.tail.size() - kept),
+                  closing.substr(closing.size() - kept));
+    }
+}
+
+// input.txt that never ends (a pipe kept open) is read only as far as the
+// instance goes.
+TEST(Run, PipeKeptOpenIsReadOnlyToTheLastPair) {
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "input.txt").c_str(), 0600), 0);
+    std::promise<void> done;
+    std::thread writer([&folder, finished = done.get_future()] {
+        std::ofstream fifo(folder / "input.txt");
+        fifo << "pipe 1 2 1 5 2 3\nwhatever follows" << std::flush;
+        finished.wait_for(std::chrono::seconds(10));
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const testing::RunResult run = RunInFolder(folder.path());
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    done.set_value();
+    writer.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_LT(took.count(), 5.0);
 }
 
 // Job 1: 1 (machine 1, p 0) then 2 (machine 2, p -1); job 2: 3 (machine 2,

@@ -1,9 +1,15 @@
 #include "TestSupport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <sstream>
+#include <thread>
 
 #include "driver/InsertionOrder.h"
 #include "driver/Loader.h"
@@ -38,13 +44,61 @@ RunResult RunCommand(const std::function<int(std::ostream& out, std::ostream& er
     return {status, out.str(), err.str()};
 }
 
-RunResult RunProgramProcess(const std::filesystem::path& folder) {
-    const std::string command = "cd '" + folder.string() +
-                                "' && setsid -w '" JOBSHOP_PROGRAM
-                                "' </dev/null >stdout.txt 2>stderr.txt";
-    const int raw = std::system(command.c_str());
-    RunResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(folder / "stdout.txt"),
-                     ReadText(folder / "stderr.txt")};
+namespace {
+
+// In the child: the standard streams as `setup` says, the limits, the program.
+[[noreturn]] void StartProgram(const std::filesystem::path& folder, const ProcessSetup& setup) {
+    const auto redirect = [](const std::filesystem::path& path, int flags, int fd) {
+        const int opened = ::open(path.c_str(), flags, 0644);
+        if (opened < 0 || ::dup2(opened, fd) < 0) ::_exit(126);
+        ::close(opened);
+    };
+    if (::chdir(folder.c_str()) != 0 || ::setsid() < 0) ::_exit(126);
+    redirect("/dev/null", O_RDONLY, 0);
+    redirect("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 2);
+    switch (setup.out) {
+        case ProcessSetup::Output::kCaptured:
+            redirect("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 1);
+            break;
+        case ProcessSetup::Output::kDiskFull:
+            redirect("/dev/full", O_WRONLY, 1);
+            break;
+        case ProcessSetup::Output::kClosed:
+            ::close(1);
+            break;
+    }
+    if (setup.limitMemory && !kSanitized) {
+        const rlimit limit{256u << 20, 256u << 20};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(126);
+    }
+    ::execl(JOBSHOP_PROGRAM, JOBSHOP_PROGRAM, static_cast<char*>(nullptr));
+    ::_exit(127);
+}
+
+}  // namespace
+
+ProcessResult RunProgramProcess(const std::filesystem::path& folder, const ProcessSetup& setup) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) StartProgram(folder, setup);
+    int raw = 0;
+    rusage usage{};
+    bool timedOut = false;
+    while (::wait4(child, &raw, WNOHANG, &usage) == 0) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::seconds(setup.timeoutSeconds)) {
+            ::kill(child, SIGKILL);
+            ::wait4(child, &raw, 0, &usage);
+            timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    ProcessResult result{{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(folder / "stdout.txt"),
+                          ReadText(folder / "stderr.txt")},
+                         timedOut,
+                         took.count(),
+                         usage.ru_maxrss};
     std::filesystem::remove(folder / "stdout.txt");
     std::filesystem::remove(folder / "stderr.txt");
     return result;

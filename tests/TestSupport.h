@@ -13,6 +13,19 @@
 
 namespace jobshop::testing {
 
+// Whether this build (the program's too) runs under AddressSanitizer.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
 // A file of the source tree (examples, golden traces).
 std::filesystem::path SourcePath(std::string_view relative);
 
@@ -32,8 +45,25 @@ RunResult RunInFolder(const std::filesystem::path& folder);
 // to the two streams it is given and returns the exit status.
 RunResult RunCommand(const std::function<int(std::ostream& out, std::ostream& err)>& command);
 
-// The result of running the built program as a separate process in `folder`,
-// in a new session (so without a controlling terminal), stdin from /dev/null.
-RunResult RunProgramProcess(const std::filesystem::path& folder);
+// How the built program is started as a separate process.
+struct ProcessSetup {
+    enum class Output { kCaptured, kDiskFull, kClosed };
+    Output out = Output::kCaptured;  // standard output: kept, /dev/full or closed
+    // Limits the address space to 256 MB where the build allows (not under
+    // AddressSanitizer, which reserves far more).
+    bool limitMemory = false;
+    int timeoutSeconds = 60;  // killed after that
+};
+
+struct ProcessResult : RunResult {
+    bool timedOut;
+    double seconds;
+    long peakKilobytes;  // peak resident memory
+};
+
+// Runs the built program in `folder`, in a new session (so without a
+// controlling terminal), stdin from /dev/null.
+ProcessResult RunProgramProcess(const std::filesystem::path& folder,
+                                const ProcessSetup& setup = {});
 
 }  // namespace jobshop::testing

@@ -7,4 +7,10 @@ namespace jobshop {
 // reads standard input; returns at once when the process has no terminal.
 void WaitForKeyPress();
 
+// Puts /dev/null, read-only, on each of standard input, output and error
+// that the program was started without. Files the run opens then cannot take
+// those numbers (and receive console text), while a write to a missing
+// standard output still fails, so the failure is noticed.
+void OccupyClosedStandardStreams();
+
 }  // namespace jobshop

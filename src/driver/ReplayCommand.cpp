@@ -137,7 +137,7 @@ Status WriteOutput(const std::string& path, std::string_view content) {
 // once it is loaded, still before anything is written.
 Status Replay(const ReplayOptions& options, std::ostream& out, std::optional<UsageError>& usage) {
     Model model;
-    if (Status s = LoadInstanceFile(options.instance, model); !s.ok()) return s;
+    if (Status s = LoadSortedInstance(options.instance, model); !s.ok()) return s;
     const std::string page = options.page.value_or(model.InstanceName + "_krok_po_kroku.html");
     usage = CheckTargets(options, page);
     if (usage) return Status::Ok();

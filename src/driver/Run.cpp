@@ -1,14 +1,8 @@
 #include "driver/Run.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <istream>
 #include <new>
-#include <optional>
 #include <ostream>
-#include <string>
 
 #include "driver/InsertionOrder.h"
 #include "driver/Loader.h"
@@ -19,34 +13,14 @@
 namespace jobshop {
 namespace {
 
-// The whole content of a regular file, or nothing if it cannot be read.
-std::optional<std::string> ReadFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string content;
-    char chunk[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ::close(fd);
-            return std::nullopt;  // a directory named input.txt ends here
-        }
-        if (got == 0) break;
-        content.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return content;
-}
-
 // Opens the trace file, lets `write` fill it, flushes and closes it. What
 // `write` reports comes first; otherwise any failure on the way (opening, a
 // write, closing) is a failure to write the trace. What was written stays in
 // the file either way.
 template <class Write>
-Status WriteTraceFile(const Model& model, const std::filesystem::path& path, FileSink::Mode mode,
+Status WriteTraceFile(const Model& model, TraceDestination& traces, FileSink::Mode mode,
                       Write write) {
-    const std::unique_ptr<FileSink> file = FileSink::Open(path, mode);
+    const std::unique_ptr<TraceSink> file = traces.Open(model.TraceFileName, mode);
     if (!file) return TraceWriteFailure(model.TraceFileName);
     TraceOutput out(*file);
     Status written = write(out);
@@ -60,16 +34,16 @@ Status WriteTraceFile(const Model& model, const std::filesystem::path& path, Fil
 // The insertion loop's part of the trace: created or emptied, the sorted list
 // and every step section. A loop stopped by a failed write is reported as
 // that failure once the file is closed.
-Status WriteScheduleTrace(Model& model, const std::filesystem::path& path) {
-    return WriteTraceFile(model, path, FileSink::Mode::kTruncate, [&model](TraceOutput& out) {
+Status WriteScheduleTrace(Model& model, TraceDestination& traces) {
+    return WriteTraceFile(model, traces, FileSink::Mode::kTruncate, [&model](TraceOutput& out) {
         TraceWriter trace(model, out);
         const ScheduleOutcome outcome = BuildSchedule(model, &trace);
         return outcome == ScheduleOutcome::kCycle ? CycleFailure() : Status::Ok();
     });
 }
 
-Status AppendClosingSection(const Model& model, const std::filesystem::path& path) {
-    return WriteTraceFile(model, path, FileSink::Mode::kAppend, [&model](TraceOutput& out) {
+Status AppendClosingSection(const Model& model, TraceDestination& traces) {
+    return WriteTraceFile(model, traces, FileSink::Mode::kAppend, [&model](TraceOutput& out) {
         TraceWriter(model, out).WriteClosingSection();
         return Status::Ok();
     });
@@ -77,10 +51,8 @@ Status AppendClosingSection(const Model& model, const std::filesystem::path& pat
 
 }  // namespace
 
-Status LoadInstanceFile(const std::filesystem::path& file, Model& model) {
-    const std::optional<std::string> content = ReadFile(file);
-    if (!content) return Status::Failure("\nBlad: nie mozna otworzyc pliku input.txt.\n");
-    if (Status s = LoadInstance(*content, model); !s.ok()) return s;
+Status LoadSortedInstance(const std::filesystem::path& file, Model& model) {
+    if (Status s = LoadInstanceFile(file, model); !s.ok()) return s;
     SortInsertionOrder(model);
     return Status::Ok();
 }
@@ -94,16 +66,26 @@ Status TooLargeFailure() {
     return Status::Failure("\nBlad w pliku input.txt: instancja jest zbyt duza.\n");
 }
 
-Status RunSchedule(Model& model, const std::filesystem::path& folder) {
-    const std::filesystem::path path = folder / model.TraceFileName;
-    if (Status s = WriteScheduleTrace(model, path); !s.ok()) return s;
-    if (Status s = AppendClosingSection(model, path); !s.ok()) return s;
+Status RunSchedule(Model& model, TraceDestination& traces) {
+    if (Status s = WriteScheduleTrace(model, traces); !s.ok()) return s;
+    if (Status s = AppendClosingSection(model, traces); !s.ok()) return s;
     model.Cmax = 0;
     return Status::Ok();
 }
 
+Status RunSchedule(Model& model, const std::filesystem::path& folder) {
+    FolderDestination traces(folder);
+    return RunSchedule(model, traces);
+}
+
 int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
                const std::filesystem::path& folder) {
+    FolderDestination traces(folder);
+    return RunProgram(in, out, err, folder, traces);
+}
+
+int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
+               const std::filesystem::path& folder, TraceDestination& traces) {
     for (const char* text : kStartTexts) out << text;
     out.flush();
     in.get();  // the user confirms with ENTER; end of input confirms too
@@ -111,8 +93,8 @@ int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
     Status status = Status::Ok();
     try {
         Model model;
-        status = LoadInstanceFile(folder / kInstanceFileName, model);
-        if (status.ok()) status = RunSchedule(model, folder);
+        status = LoadSortedInstance(folder / kInstanceFileName, model);
+        if (status.ok()) status = RunSchedule(model, traces);
     } catch (const std::bad_alloc&) {
         status = TooLargeFailure();
     }
@@ -123,6 +105,14 @@ int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
     }
     out << kFinalText;
     out.flush();
+    // Status 0 promises that the final text was printed; a full disk or a
+    // closed standard output (here or already at the start texts) breaks
+    // that promise, although the trace is complete.
+    if (!out) {
+        err << kOutputFailure;
+        err.flush();
+        return 1;
+    }
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "driver/Run.h"
 
 int main() {
+    jobshop::OccupyClosedStandardStreams();
     const int status = jobshop::RunProgram(std::cin, std::cout, std::cerr, ".");
     jobshop::WaitForKeyPress();
     return status;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "driver/Printable.h"
+#include "model/Printable.h"
 
 namespace jobshop {
 namespace {

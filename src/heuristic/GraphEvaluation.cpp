@@ -193,12 +193,16 @@ void GraphEvaluation::FindChangedLinks(const Model& model) {
     const Operation* PM = model.PM.data();
     const Operation* NM = model.NM.data();
     headSeeds_.clear();
-    for (Operation first = 1; first <= n; first += kChunk) {
-        const auto size = static_cast<std::size_t>(std::min(kChunk, n - first + 1));
-        const bool samePM = std::memcmp(PM + first, &seenPM_[first], size * sizeof(Operation)) == 0;
-        const bool sameNM = std::memcmp(NM + first, &seenNM_[first], size * sizeof(Operation)) == 0;
+    // The last chunk is cut at n, so `first` stops at n + 1 (a step of a
+    // whole chunk would overflow an Operation for n near 2^31).
+    Operation size = 0;
+    for (Operation first = 1; first <= n; first += size) {
+        size = std::min(kChunk, n - first + 1);
+        const std::size_t bytes = static_cast<std::size_t>(size) * sizeof(Operation);
+        const bool samePM = std::memcmp(PM + first, &seenPM_[first], bytes) == 0;
+        const bool sameNM = std::memcmp(NM + first, &seenNM_[first], bytes) == 0;
         if (samePM && sameNM) continue;
-        for (Operation k = first; k < first + static_cast<Operation>(size); ++k) {
+        for (Operation k = first; k < first + size; ++k) {
             if (PM[k] != seenPM_[k]) {
                 seenPM_[k] = PM[k];
                 headSeeds_.push_back(k);

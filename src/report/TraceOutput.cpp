@@ -9,12 +9,17 @@
 #include <cerrno>
 #include <cstring>
 
+#include "model/Printable.h"
 #include "report/Decimal.h"
 
 namespace jobshop {
 
 Status TraceWriteFailure(const std::string& traceFileName) {
-    return Status::Failure("\nBlad: nie mozna zapisac pliku " + traceFileName + ".\n");
+    // Escaped like a bad token, and shown whole up to the longest name a file
+    // can have.
+    constexpr std::size_t kLongestFileName = 255;
+    return Status::Failure("\nBlad: nie mozna zapisac pliku " +
+                           Printable(traceFileName, kLongestFileName) + ".\n");
 }
 
 std::unique_ptr<FileSink> FileSink::Open(const std::filesystem::path& path, Mode mode) {
@@ -29,11 +34,16 @@ FileSink::FileSink(int fd, bool preallocate)
 
 // Best effort: where the file system cannot reserve (or the file is a
 // device), reserving stops and the writes go on as usual.
-void FileSink::Reserve(std::uint64_t end) {
-    constexpr std::uint64_t kMin = 1 << 20;
-    constexpr std::uint64_t kMax = 16 << 20;
-    const std::uint64_t ahead = std::clamp<std::uint64_t>(written_, kMin, kMax);
-    const std::uint64_t target = end + ahead;
+//
+// A run killed midway cannot give its reservation back, so it never reaches
+// more than 2 MiB past what the file holds before the write (a write larger
+// than that is only partly covered). It ends on a 64 KiB boundary, so the
+// file system's rounding to whole blocks does not take it further.
+void FileSink::Reserve() {
+    constexpr std::uint64_t kMaxAhead = 2 << 20;
+    constexpr std::uint64_t kUnit = 64 << 10;
+    const std::uint64_t target = (written_ + kMaxAhead) / kUnit * kUnit;
+    if (target <= reserved_) return;
     if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(reserved_),
                     static_cast<off_t>(target - reserved_)) != 0) {
         preallocate_ = false;
@@ -56,7 +66,7 @@ bool FileSink::Write(std::span<const std::string_view> parts) {
         vector[count++] = {const_cast<char*>(part.data()), part.size()};
         total += part.size();
     }
-    if (preallocate_ && written_ + total > reserved_) Reserve(written_ + total);
+    if (preallocate_ && written_ + total > reserved_) Reserve();
     written_ += total;
     iovec* next = vector;
     while (count > 0) {

@@ -47,7 +47,7 @@ class FileSink final : public ByteSink {
 
   private:
     FileSink(int fd, bool preallocate);
-    void Reserve(std::uint64_t end);
+    void Reserve();
 
     int fd_;
     std::vector<iovec> vector_;  // the parts of a Write, sized once

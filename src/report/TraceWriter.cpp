@@ -293,15 +293,36 @@ void TraceWriter::WriteStepSeparator() {
     out_.Put(kSeparator);
 }
 
+namespace {
+
+// Without jobs every machine row is a bare line end, however many machines
+// there are (up to 2^31 - 1): they go out a block at a time.
+void PutEmptyMachineRows(TraceOutput& out, std::int32_t machineCount) {
+    static const std::string kLineEnds(64 * 1024, '\n');
+    for (auto left = static_cast<std::size_t>(machineCount); left > 0;) {
+        const std::size_t part = std::min(left, kLineEnds.size());
+        out.PutBlock(std::string_view(kLineEnds).substr(0, part));
+        left -= part;
+    }
+}
+
+}  // namespace
+
 void TraceWriter::WriteClosingSection() {
     out_.Put(model_.InstanceName);
     out_.Put(", permutacja koncowa PI:\n");
-    // The rows of the last permutation block, not flushed line by line.
-    if (labelText_.empty()) PrepareLabels();
-    std::vector<char> row;
-    for (std::int32_t i = 1; i <= model_.MachineCount; ++i) {
-        FormatMachineRow(i, row);
-        out_.Put({row.data(), row.size()});
+    // The rows of the last permutation block, not flushed line by line. The
+    // counter is 64 bits: an int compared with MachineCount = 2^31 - 1 would
+    // overflow instead of ending.
+    if (model_.JobCount == 0) {
+        PutEmptyMachineRows(out_, model_.MachineCount);
+    } else {
+        if (labelText_.empty()) PrepareLabels();
+        std::vector<char> row;
+        for (std::int64_t i = 1; i <= model_.MachineCount; ++i) {
+            FormatMachineRow(static_cast<std::int32_t>(i), row);
+            out_.Put({row.data(), row.size()});
+        }
     }
     out_.Put("\nFunkcja celu Cmax = ");
     out_.PutNumber(model_.Cmax);
