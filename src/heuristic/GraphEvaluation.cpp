@@ -161,7 +161,14 @@ void GraphEvaluation::PlaceMovedOperations(Operation n, std::int32_t fromLevel) 
     auto before = [level](Operation a, Operation b) {
         return level[a] != level[b] ? level[a] < level[b] : a < b;
     };
-    std::sort(moved_.begin(), moved_.end(), before);
+    // Few operations move, and they are found mostly in order already: an
+    // insertion sort beats std::sort here.
+    for (std::size_t i = 1; i < moved_.size(); ++i) {
+        const Operation k = moved_[i];
+        std::size_t j = i;
+        for (; j > 0 && before(k, moved_[j - 1]); --j) moved_[j] = moved_[j - 1];
+        moved_[j] = k;
+    }
 
     Operation* order = TopoOrder_.data();
     std::copy(order + base + 1, order + n + 1, stayed_.begin());
@@ -170,9 +177,10 @@ void GraphEvaluation::PlaceMovedOperations(Operation n, std::int32_t fromLevel) 
     const Operation* moved = moved_.data();
     const Operation* movedEnd = moved + moved_.size();
     const std::uint32_t* movedIn = movedEpoch_.data();
+    const std::uint32_t epoch = epoch_;  // a local: stores to `out` could alias the member
     Operation* out = order + base + 1;
     for (;;) {
-        while (stayed != stayedEnd && movedIn[*stayed] == epoch_) ++stayed;
+        while (stayed != stayedEnd && movedIn[*stayed] == epoch) ++stayed;
         if (stayed == stayedEnd) {
             std::copy(moved, movedEnd, out);
             break;
