@@ -44,9 +44,6 @@ GraphEvaluation::GraphEvaluation(std::int32_t opCount) {
     tailSeeds_.reserve(entries);
     queued_.assign(entries, 0);
     changeEpoch_.assign(entries, 0);
-    movedEpoch_.assign(entries, 0);
-    moved_.reserve(entries);
-    stayed_.assign(entries, 0);
     changed_.reserve(entries);
     bucketFirst_.assign(entries, 0);
     bucketNext_.assign(entries, 0);
@@ -123,74 +120,34 @@ bool GraphEvaluation::EvaluateWhole(const Model& model) {
         queued += --inDegree[s2] == 0;
     }
     if (taken != n) return false;
-    PlaceLevels(n);
+    PlaceLevels(n, 1);
     return true;
 }
 
-// Places every operation, level by level and by increasing number within a
-// level: a counting sort over the levels.
-void GraphEvaluation::PlaceLevels(Operation n) {
+// Ranks of the levels below fromLevel stay as they are; the operations of
+// fromLevel and above are placed anew, by increasing number within a level.
+void GraphEvaluation::PlaceLevels(Operation n, std::int32_t fromLevel) {
     std::int32_t* start = levelStart_.data();
     std::int32_t* cursor = levelCursor_.data();
-    std::int32_t rank = 0;
-    for (std::int32_t l = 1; rank < n && l <= n; ++l) {
+    std::int32_t rank = fromLevel == 1 ? 0 : start[fromLevel - 1] + levelSize_[fromLevel - 1];
+    for (std::int32_t l = fromLevel; rank < n && l <= n; ++l) {
         start[l] = rank;
         cursor[l] = rank;
         rank += levelSize_[l];
     }
     const std::int32_t* level = Level_.data();
     Operation* order = TopoOrder_.data();
-    for (Operation k = 1; k <= n; ++k) order[++cursor[level[k]]] = k;
-}
-
-// After an update that moved operations to other levels, the lowest of their
-// old and new levels being fromLevel. The levels below keep their ranks. The
-// operations of fromLevel and above are exactly those at the old ranks from
-// there on (a moved operation's old level was fromLevel or above); those of
-// them that did not move are still in order, so merging them with the moved
-// ones, sorted, gives the new order. A step moves few operations, so this
-// beats placing all of them again.
-void GraphEvaluation::PlaceMovedOperations(Operation n, std::int32_t fromLevel) {
-    std::int32_t* start = levelStart_.data();
-    const std::int32_t base = fromLevel == 1 ? 0 : start[fromLevel - 1] + levelSize_[fromLevel - 1];
-    for (std::int32_t l = fromLevel, rank = base; rank < n && l <= n; ++l) {
-        start[l] = rank;
-        rank += levelSize_[l];
+    // Without a branch: whether an operation moves is as good as random. One
+    // that stays writes to entry 0, which is cleared afterwards. (Merging the
+    // few moved operations into the others takes fewer instructions, but its
+    // unpredictable branches make it slower.)
+    for (Operation k = 1; k <= n; ++k) {
+        const std::int32_t l = level[k];
+        const std::int32_t moves = l >= fromLevel;
+        cursor[l] += moves;
+        order[moves * cursor[l]] = k;
     }
-    const std::int32_t* level = Level_.data();
-    auto before = [level](Operation a, Operation b) {
-        return level[a] != level[b] ? level[a] < level[b] : a < b;
-    };
-    // Few operations move, and they are found mostly in order already: an
-    // insertion sort beats std::sort here.
-    for (std::size_t i = 1; i < moved_.size(); ++i) {
-        const Operation k = moved_[i];
-        std::size_t j = i;
-        for (; j > 0 && before(k, moved_[j - 1]); --j) moved_[j] = moved_[j - 1];
-        moved_[j] = k;
-    }
-
-    Operation* order = TopoOrder_.data();
-    std::copy(order + base + 1, order + n + 1, stayed_.begin());
-    const Operation* stayed = stayed_.data();
-    const Operation* stayedEnd = stayed + (n - base);
-    const Operation* moved = moved_.data();
-    const Operation* movedEnd = moved + moved_.size();
-    const std::uint32_t* movedIn = movedEpoch_.data();
-    const std::uint32_t epoch = epoch_;  // a local: stores to `out` could alias the member
-    Operation* out = order + base + 1;
-    for (;;) {
-        while (stayed != stayedEnd && movedIn[*stayed] == epoch) ++stayed;
-        if (stayed == stayedEnd) {
-            std::copy(moved, movedEnd, out);
-            break;
-        }
-        if (moved != movedEnd && before(*moved, *stayed)) {
-            *out++ = *moved++;
-        } else {
-            *out++ = *stayed++;
-        }
-    }
+    order[0] = 0;
 }
 
 // Compares the machine links with those of the last evaluation, in chunks
@@ -273,7 +230,6 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
     std::int32_t* level = Level_.data();
     Time* head = R_.data();
 
-    moved_.clear();
     for (const Operation k : headSeeds_) Enqueue(k, level[k]);
     std::int32_t lowestChanged = std::numeric_limits<std::int32_t>::max();
     std::int32_t budget = n;
@@ -294,10 +250,6 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
         }
         if (l != level[k]) {
             lowestChanged = std::min({lowestChanged, l, level[k]});
-            if (movedEpoch_[k] != epoch_) {
-                movedEpoch_[k] = epoch_;
-                moved_.push_back(k);
-            }
             --levelSize_[level[k]];
             ++levelSize_[l];
             level[k] = l;
@@ -308,7 +260,7 @@ bool GraphEvaluation::UpdateHeads(const Model& model) {
         if (g.NM[k] != 0) Enqueue(g.NM[k], l + 1);
     }
     ClearQueue();
-    if (!moved_.empty()) PlaceMovedOperations(n, lowestChanged);
+    if (lowestChanged <= n) PlaceLevels(n, lowestChanged);
     return true;
 }
 
@@ -333,7 +285,6 @@ void GraphEvaluation::StartEpoch() {
     if (++epoch_ == 0) {
         // After 2^32 evaluations the marks could alias: start them over.
         std::fill(changeEpoch_.begin(), changeEpoch_.end(), 0);
-        std::fill(movedEpoch_.begin(), movedEpoch_.end(), 0);
         epoch_ = 1;
     }
 }

@@ -66,8 +66,7 @@ class GraphEvaluation {
     bool EvaluateWhole(const Model& model);
     void FindChangedLinks(const Model& model);
     bool UpdateHeads(const Model& model);
-    void PlaceLevels(Operation n);
-    void PlaceMovedOperations(Operation n, std::int32_t fromLevel);
+    void PlaceLevels(Operation n, std::int32_t fromLevel);
     void ComputeAllTails(const Model& model);
     void UpdateTails(const Model& model);
     void PushTailSeed(Operation k);
@@ -87,11 +86,6 @@ class GraphEvaluation {
     std::vector<std::int32_t> levelSize_, levelStart_, levelCursor_;
     std::vector<std::int32_t> inDegree_;  // predecessors not yet taken
     std::vector<Operation> ready_;        // operations whose predecessors are all taken
-    // Operations an update moved to another level (listed once: their mark
-    // is the current epoch), and room for the order of the others.
-    std::vector<Operation> moved_;
-    std::vector<std::uint32_t> movedEpoch_;
-    std::vector<Operation> stayed_;
 
     // The machine links the last evaluation saw, and whether its results
     // (heads, levels, TopoOrder) can be built on.
