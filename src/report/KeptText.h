@@ -118,9 +118,12 @@ class KeptText {
         }
     }
 
-    // Items k and on to the end of its chunk changed in any way: they are
-    // rebuilt by the next Rebuild without being looked at one by one.
-    void Invalidate(std::int32_t k) { MarkDirty(ChunkOf(k), k); }
+    // Items from ... to-1 changed in any way: they are rebuilt by the next
+    // Rebuild without being looked at one by one.
+    void Invalidate(std::int32_t from, std::int32_t to) {
+        MarkDirty(ChunkOf(from), from);
+        for (std::size_t c = ChunkOf(from) + 1; c <= ChunkOf(to - 1); ++c) MarkDirty(c, First(c));
+    }
 
     // Rebuilds what Set could not patch; item(k) returns item k's text as a
     // pointer to its slot and its length.

@@ -109,7 +109,7 @@ void TraceWriter::WriteTopologicalLine(std::span<const Operation> topoOrder) {
         std::int64_t r = first;
         while (topoOrder[r] == shownTopo_[r]) ++r;
         std::copy(topoOrder.begin() + r, topoOrder.begin() + end, shownTopo_.begin() + r);
-        topoLine_.Invalidate(static_cast<Operation>(r));
+        topoLine_.Invalidate(static_cast<Operation>(r), static_cast<Operation>(end));
     }
     topoLine_.Rebuild([this](Operation r) {
         const Operation k = shownTopo_[r];
