@@ -18,8 +18,8 @@
 // paired ratios), the program's user and system CPU time and peak resident
 // memory (from wait4).
 //
-// The write sizes come from a run of the same code in this process, into a
-// sink that records the size of every write instead of writing.
+// The write sizes come from a run of the same code in this process, its trace
+// going to a recorder of the size of every write instead of a file.
 //
 //   jobshop-compare --replay-writes <sizes> <trace>   (the floor; used by the above)
 #include <fcntl.h>
@@ -36,12 +36,10 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
-#include "driver/InsertionOrder.h"
-#include "driver/Loader.h"
-#include "heuristic/InsertionLoop.h"
-#include "report/TraceOutput.h"
-#include "report/TraceWriter.h"
+#include <memory>
+
+#include "driver/Run.h"
+#include "driver/TraceDestination.h"
 
 namespace {
 
@@ -92,45 +90,50 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// Records the total size of every write; a size of 0 marks where the trace
-// is closed and opened again for appending.
-class SizeRecorder final : public ByteSink {
+// Records the total size of every write of a run's trace; a size of 0 marks
+// where the trace is closed and opened again for appending.
+class SizeRecorder final : public TraceDestination {
   public:
-    bool Write(std::span<const std::string_view> parts) override {
-        std::uint64_t size = 0;
-        for (const std::string_view part : parts) size += part.size();
-        sizes.push_back(size);
-        return true;
+    std::unique_ptr<TraceSink> Open(const std::string&, FileSink::Mode) override {
+        if (opened_++ > 0) sizes.push_back(0);
+        return std::make_unique<Sink>(sizes);
     }
     std::vector<std::uint64_t> sizes;
+
+  private:
+    class Sink final : public TraceSink {
+      public:
+        explicit Sink(std::vector<std::uint64_t>& sizes) : sizes_(sizes) {}
+        bool Write(std::span<const std::string_view> parts) override {
+            std::uint64_t size = 0;
+            for (const std::string_view part : parts) size += part.size();
+            sizes_.push_back(size);
+            return true;
+        }
+        bool Close() override { return true; }
+
+      private:
+        std::vector<std::uint64_t>& sizes_;
+    };
+    int opened_ = 0;
 };
 
-// The program's writes for `instance`, in order, with its trace name.
+// The program's writes for `instance`, in order, with its trace name: the
+// run itself, with its trace going to a recorder instead of a file.
 std::vector<std::uint64_t> RecordWrites(const std::filesystem::path& instance,
                                         std::string& traceName) {
     Model model;
-    const Status loaded = LoadInstance(testing::ReadText(instance), model);
-    if (!loaded.ok()) {
-        std::fprintf(stderr, "%s: %s", instance.c_str(), loaded.message().c_str());
+    SizeRecorder recorder;
+    Status status = LoadSortedInstance(instance, model);
+    if (status.ok()) {
+        traceName = model.TraceFileName;
+        status = RunSchedule(model, recorder);
+    }
+    if (!status.ok()) {
+        std::fprintf(stderr, "%s: %s", instance.c_str(), status.message().c_str());
         std::exit(1);
     }
-    SortInsertionOrder(model);
-    traceName = model.TraceFileName;
-    SizeRecorder sink;
-    {
-        TraceOutput out(sink);
-        TraceWriter trace(model, out);
-        if (BuildSchedule(model, &trace) != ScheduleOutcome::kComplete) {
-            std::fprintf(stderr, "%s: the schedule did not complete\n", instance.c_str());
-            std::exit(1);
-        }
-        out.Flush();
-    }
-    sink.sizes.push_back(0);
-    TraceOutput out(sink);
-    TraceWriter(model, out).WriteClosingSection();
-    out.Flush();
-    return sink.sizes;
+    return recorder.sizes;
 }
 
 // The floor: the recorded writes, of ready bytes, through the program's file

@@ -27,8 +27,6 @@
 #include "driver/Loader.h"
 #include "driver/Run.h"
 #include "heuristic/InsertionLoop.h"
-#include "report/TraceOutput.h"
-#include "report/TraceWriter.h"
 
 namespace {
 
@@ -81,13 +79,9 @@ double ScheduleOnly(const std::string& text) {
 double FormatOnly(const std::string& text, std::uint64_t& bytes) {
     return MillisecondsOf([&] {
         Model model = Load(text);
-        testing::NullSink sink;
-        TraceOutput out(sink);
-        TraceWriter trace(model, out);
-        Check(BuildSchedule(model, &trace));
-        trace.WriteClosingSection();
-        out.Flush();
-        bytes = sink.written;
+        testing::NullDestination traces;
+        Check(RunSchedule(model, traces));
+        bytes = traces.written;
     });
 }
 

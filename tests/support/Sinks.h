@@ -13,15 +13,28 @@
 
 namespace jobshop::testing {
 
-// Discards everything and counts the bytes: measures formatting without the
-// disk.
-class NullSink final : public ByteSink {
+// Discards a run's trace and counts its bytes: measures formatting without
+// the disk.
+class NullDestination final : public TraceDestination {
   public:
-    bool Write(std::span<const std::string_view> parts) override {
-        for (const std::string_view part : parts) written += part.size();
-        return true;
+    std::unique_ptr<TraceSink> Open(const std::string&, FileSink::Mode) override {
+        return std::make_unique<Sink>(written);
     }
     std::uint64_t written = 0;
+
+  private:
+    class Sink final : public TraceSink {
+      public:
+        explicit Sink(std::uint64_t& written) : written_(written) {}
+        bool Write(std::span<const std::string_view> parts) override {
+            for (const std::string_view part : parts) written_ += part.size();
+            return true;
+        }
+        bool Close() override { return true; }
+
+      private:
+        std::uint64_t& written_;
+    };
 };
 
 // Keeps every write it receives as one string, so tests can see where the
