@@ -14,17 +14,6 @@
 
 namespace jobshop {
 
-// A long text that the trace writes again and again with few changes (the
-// rows of the table, the labels of the topological line): items 1 ... count,
-// kept in chunks of consecutive items, each chunk one contiguous piece.
-//
-// Between two writings most items keep their text, and nearly all of those
-// that change keep their length. Such an item is patched in place; a chunk is
-// rebuilt only from its first item whose length changed. The chunks then go
-// to the output in place, so unchanged text is never copied in user space.
-//
-// Each item's text lives in a slot of the caller's with at least Slot bytes
-// of room: rebuilding copies whole slots, which beats copies of exact length.
 // Copies N bytes with plain 16-byte moves. A fixed-size std::memcpy of 64
 // bytes and more may become `rep movsq`, whose start-up cost is several times
 // that of the copy itself on the machines measured.
@@ -83,6 +72,18 @@ inline void CopyExact(char* to, const char* from, std::size_t n) {
     }
 }
 
+// A long text that the trace writes again and again with few changes (the
+// rows of the table, the labels of the topological line): items 1 ... count,
+// kept in chunks of consecutive items, each chunk one contiguous piece.
+//
+// Between two writings most items keep their text, and nearly all of those
+// that change keep their length. Such an item is patched in place; one whose
+// length changed moves the rest of its chunk; items invalidated as a stretch
+// are rebuilt from their slots. The chunks then go to the output in place, so
+// unchanged text is never copied in user space.
+//
+// Each item's text lives in a slot of the caller's with at least Slot bytes
+// of room: rebuilding copies whole slots, which beats copies of exact length.
 template <std::size_t Slot>
 class KeptText {
     static_assert(Slot % 16 == 0 && Slot <= 255, "an item's length is kept in one byte");
@@ -111,11 +112,8 @@ class KeptText {
     void Set(std::int32_t k, const char* text, std::size_t length) {
         const std::size_t c = ChunkOf(k);
         if (dirtyFrom_[c] != 0 && dirtyFrom_[c] <= k) return;
-        if (length == length_[k]) {
-            CopyExact(text_.data() + offset_[k], text, length);
-        } else {
-            MarkDirty(c, k);
-        }
+        if (length != length_[k]) Resize(c, k, length);
+        CopyExact(text_.data() + offset_[k], text, length);
     }
 
     // Items from ... to-1 changed in any way: they are rebuilt by the next
@@ -164,6 +162,22 @@ class KeptText {
     }
 
   private:
+    // Makes room for item k's new length by moving the rest of its chunk:
+    // one move of the bytes behind it, not a copy of every item from its
+    // slot, so that chunks can be long (few pieces for the kernel to copy)
+    // and still cheap to patch.
+    void Resize(std::size_t c, std::int32_t k, std::size_t length) {
+        const std::size_t oldEnd = offset_[k] + length_[k];
+        const std::size_t newEnd = offset_[k] + length;
+        std::memmove(text_.data() + newEnd, text_.data() + oldEnd, chunkEnd_[c] - oldEnd);
+        chunkEnd_[c] = chunkEnd_[c] - oldEnd + newEnd;
+        length_[k] = static_cast<std::uint8_t>(length);
+        const auto last = static_cast<std::int32_t>(
+            std::min<std::int64_t>(std::int64_t{First(c)} + perChunk_ - 1, count_));
+        std::size_t* offset = offset_.data();
+        for (std::int32_t j = k + 1; j <= last; ++j) offset[j] = offset[j] - oldEnd + newEnd;
+    }
+
     std::size_t ChunkOf(std::int32_t k) const {
         return static_cast<std::size_t>(k - 1) >> chunkShift_;
     }
