@@ -101,6 +101,8 @@ class KeptText {
         chunkEnd_.resize(chunks);
         for (std::size_t c = 0; c < chunks; ++c) chunkEnd_[c] = c * capacity_;
         dirtyFrom_.assign(chunks, 0);
+        movedIn_.assign(chunks, 0);
+        writing_ = 1;
         dirty_.clear();
         for (std::size_t c = 0; c < chunks; ++c) MarkDirty(c, First(c));
         offset_.assign(static_cast<std::size_t>(count) + 1, 0);
@@ -112,7 +114,18 @@ class KeptText {
     void Set(std::int32_t k, const char* text, std::size_t length) {
         const std::size_t c = ChunkOf(k);
         if (dirtyFrom_[c] != 0 && dirtyFrom_[c] <= k) return;
-        if (length != length_[k]) Resize(c, k, length);
+        if (length != length_[k]) {
+            // One move per chunk and writing: a second new length in the
+            // same chunk has it rebuilt from there instead, so that no
+            // writing costs more than twice the chunk, however many rows
+            // change their length at once.
+            if (movedIn_[c] == writing_) {
+                MarkDirty(c, k);
+                return;
+            }
+            movedIn_[c] = writing_;
+            Resize(c, k, length);
+        }
         CopyExact(text_.data() + offset_[k], text, length);
     }
 
@@ -150,6 +163,7 @@ class KeptText {
             dirtyFrom_[c] = 0;
         }
         dirty_.clear();
+        ++writing_;
     }
 
     // Hands every chunk to `out` in place; nothing may change them until the
@@ -195,6 +209,8 @@ class KeptText {
     std::vector<std::size_t> chunkEnd_;    // where each chunk's text ends
     std::vector<std::int32_t> dirtyFrom_;  // first item to rebuild; 0: none
     std::vector<std::size_t> dirty_;       // chunks to rebuild
+    std::vector<std::uint64_t> movedIn_;   // the writing a chunk last moved text in
+    std::uint64_t writing_ = 1;            // counts Rebuilds: one per writing
     std::vector<std::size_t> offset_;      // where item k starts in text_
     std::vector<std::uint8_t> length_;     // item k's length
 };
