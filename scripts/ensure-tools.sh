@@ -22,7 +22,9 @@ package_for() {
 present() {
     case "$1" in
         cmake | g++ | clang) command -v "$1" >/dev/null 2>&1 ;;
-        gtest) [ -e /usr/include/gtest/gtest.h ] && ls /usr/lib/*/libgtest.a /usr/lib/libgtest.a >/dev/null 2>&1 ;;
+        # Either place will do: `ls` of both would fail for want of one.
+        gtest) [ -e /usr/include/gtest/gtest.h ] &&
+            { ls /usr/lib/*/libgtest.a || ls /usr/lib/libgtest.a; } >/dev/null 2>&1 ;;
         cli11) [ -e /usr/include/CLI/CLI.hpp ] ;;
         fuzzer) ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ;;
         node | npm) command -v "$1" >/dev/null 2>&1 ;;
