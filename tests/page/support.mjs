@@ -1,0 +1,68 @@
+// Shared by the page's tests (here and in tests/browser): the built
+// programs, scratch folders and the trace's step sections. Needs nothing
+// from npm.
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+export const sourceDir = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+export const buildDir = path.resolve(process.env.JOBSHOP_BUILD || path.join(sourceDir, 'build'));
+export const pageModules = path.join(sourceDir, 'src/report/replay/js');
+
+export function scratchFolder() {
+  return fs.mkdtempSync(path.join(os.tmpdir(), 'replay-page-'));
+}
+
+// Runs a built program in `folder` in a session of its own with no input, so
+// it never waits for a key.
+export function run(program, args, folder) {
+  const result = spawnSync('setsid', ['-w', path.join(buildDir, program), ...args], {
+    cwd: folder, stdio: ['ignore', 'pipe', 'pipe'], encoding: 'utf8',
+  });
+  if (result.status !== 0) {
+    throw new Error(`${program} ${args.join(' ')} exited ${result.status}: ${result.stderr}`);
+  }
+  return result;
+}
+
+// Writes `text` as input.txt of a fresh folder, runs jobshop-insert (unless
+// trace is false) and jobshop-replay on it (the page and its data), and
+// returns the paths of the trace, the page and the data.
+export function runInstanceText(text, name, { trace = true } = {}) {
+  const folder = scratchFolder();
+  fs.writeFileSync(path.join(folder, 'input.txt'), text);
+  if (trace) run('jobshop-insert', [], folder);
+  run('jobshop-replay', ['--json', 'data.json'], folder);
+  return {
+    folder,
+    trace: path.join(folder, `${name}_krok_po_kroku.txt`),
+    page: path.join(folder, `${name}_krok_po_kroku.html`),
+    data: path.join(folder, 'data.json'),
+  };
+}
+
+export function makePage(instance, name, options) {
+  return runInstanceText(fs.readFileSync(path.join(sourceDir, instance)), name, options);
+}
+
+// The trace's step sections: for each step, its topological order and table
+// lines (header first, each with its LF), or null for a step on an empty
+// machine; and the final Cmax.
+export function readTrace(file) {
+  const text = fs.readFileSync(file, 'utf8');
+  const stars = '*'.repeat(58) + '\n';
+  const parts = text.split(stars);
+  const closing = parts[parts.length - 2];
+  const steps = parts.slice(0, parts.length - 2).map((section, i) => {
+    const lines = (i === 0 ? section.slice(section.indexOf('\n\n') + 2) : section).split('\n');
+    const at = lines.findIndex((l) => l.startsWith('Topologicznie:'));
+    if (at < 0) return null;
+    const topo = lines[at].split('\t').slice(1).filter((x) => x !== '').map(Number);
+    const table = lines.slice(at + 2, at + 3 + topo.length).map((l) => l + '\n');
+    return { topo, table: table.join('') };
+  });
+  const cmax = Number(/Funkcja celu Cmax = (-?\d+)/.exec(closing)[1]);
+  return { steps, cmax };
+}
