@@ -5,8 +5,9 @@
 
 namespace jobshop {
 
-// The page's text as written in src/report/replay/page.html, embedded at
-// build time. It holds kReplayDataMarker once, inside the data element.
+// The page's text, joined at build time from src/report/replay/ (the shell
+// page.html, its style and modules). It holds kReplayDataMarker once, inside
+// the data element.
 std::string_view ReplayPageTemplate();
 inline constexpr std::string_view kReplayDataMarker = "@REPLAY_DATA@";
 

@@ -1,0 +1,186 @@
+// Wiring: starts the replay page in this document from a data object, and
+// joins the panels, the navigation, the address and the language.
+//
+// A panel (one per part of the page) is made once per start by its
+// create...(page) and has
+//   render(view)  shows a step (views come from stepping.js),
+//   measure()     reads the layout it needs before any panel writes (optional),
+//   refit()       follows a change of the window's size (optional),
+//   retext()      redoes texts it keeps after the language changed (optional;
+//                 the step is shown again anyway).
+// `page` gives it the replay, the translator (page.tr, which the language
+// switch replaces) and the signal that ends its listeners.
+
+import { createChangesPanel } from "./changes-panel.js";
+import { createChartPanel } from "./chart-panel.js";
+import { byId } from "./dom.js";
+import { chooseLanguage, makeTranslator } from "./lang.js";
+import { applyTexts, rememberLanguage, storedLanguage } from "./lang-dom.js";
+import { createOperationPanel } from "./operation-panel.js";
+import { decodeReplay, isReplayData, parseReplayData } from "./replay-data.js";
+import { createStepper } from "./stepping.js";
+import { pageStrings } from "./strings.js";
+import { createTablePanel } from "./table-panel.js";
+
+// Steps that Page Up / Page Down and the double arrows move.
+const JUMP = 10;
+
+// The data jobshop-replay embedded in the page, or null when there is none
+// or it is not of this format.
+export function readEmbeddedData(doc) {
+  const element = doc.getElementById("replay-data");
+  return element ? parseReplayData(element.textContent) : null;
+}
+
+function stepFromHash() {
+  const m = /^#(\d+)$/.exec(location.hash);
+  return m ? Number(m[1]) : 1;
+}
+
+let running = null;
+
+// Starts the page from `data` (what `jobshop-replay --json` writes, parsed),
+// on the step in the address. A page started before is stopped first, so a
+// page can show one run after another.
+//   options.lang     a language to use ("pl", "en"); otherwise ?lang= in the
+//                    address, then the one remembered, then Polish
+//   options.strings  more string tables (see lang.js) for texts of the caller
+// Returns { show(t), setLanguage(lang), translator(), stop() }.
+export function startReplay(data, options = {}) {
+  if (running) running.stop();
+  const stopping = new AbortController();
+  const signal = stopping.signal;
+  const tables = [pageStrings, ...(options.strings || [])];
+  const languageSelect = byId("language");
+  const page = { replay: null, tr: null, signal };
+  let message = "";
+
+  const nav = byId("nav"), main = byId("main"), messageBox = byId("message");
+  const showMessage = (key) => {
+    message = key;
+    messageBox.textContent = key ? page.tr.t(key) : "";
+    messageBox.classList.toggle("hidden", !key);
+    nav.classList.toggle("hidden", !!key);
+    main.classList.toggle("hidden", !!key);
+  };
+
+  let replay = null, stepper = null, panels = [], current = 0;
+  const headings = () => {
+    if (!replay) return;
+    const { t, count } = page.tr;
+    byId("title").textContent = t("page.heading", { name: replay.name });
+    document.title = t("page.document-title", { name: replay.name });
+    byId("subtitle").textContent = t("page.subtitle", {
+      jobs: count(replay.J, "count.jobs"), machines: count(replay.MC, "count.machines"),
+      operations: count(replay.N, "count.operations"), steps: count(replay.STEPS, "count.steps"), cmax: replay.cmax,
+    });
+  };
+  const setLanguage = (lang) => {
+    page.tr = makeTranslator(lang, tables);
+    for (const id of ["back10", "fwd10"]) byId(id).dataset.tN = JUMP;
+    applyTexts(document, page.tr);
+    languageSelect.value = lang;
+    if (message) showMessage(message);
+    headings();
+    for (const panel of panels) panel.retext?.();
+    if (current) show(current, true);
+  };
+  setLanguage(options.lang || chooseLanguage(location.search, storedLanguage()));
+  languageSelect.addEventListener("change", () => {
+    rememberLanguage(languageSelect.value);
+    setLanguage(languageSelect.value);
+  }, { signal });
+
+  // The address shows the step, but a held key must not rewrite it at every
+  // step: the browser throttles (and drops) frequent history changes, and
+  // each costs time. It follows once the steps pause.
+  let addressTimer = 0, resizeTimer = 0;
+  const followInAddress = (t) => {
+    clearTimeout(addressTimer);
+    addressTimer = setTimeout(() => {
+      if (location.hash !== "#" + t) history.replaceState(null, "", "#" + t);
+    }, 120);
+  };
+
+  function show(t, again = false) {
+    if (!replay || replay.STEPS === 0 || Number.isNaN(t)) return;
+    t = Math.max(1, Math.min(replay.STEPS, Math.round(t)));
+    if (t === current && !again) return;
+    current = t;
+    for (const panel of panels) panel.measure?.();
+    const view = stepper.view(t);
+    // The chart (first in the list) goes first: setting a canvas font needs
+    // the document's style, which is still clean before anything else changes.
+    for (const panel of panels) panel.render(view);
+    byId("slider").value = t;
+    byId("step-input").value = t;
+    byId("step-of").textContent = page.tr.t(view.evaluated ? "nav.of" : "nav.of-empty", { n: replay.STEPS });
+    for (const id of ["first", "back10", "back1"]) byId(id).disabled = t === 1;
+    for (const id of ["fwd1", "fwd10", "last"]) byId(id).disabled = t === replay.STEPS;
+    followInAddress(t);
+    document.body.dataset.step = t;
+  }
+
+  const controller = {
+    show: (t) => show(t),
+    setLanguage,
+    translator: () => page.tr,
+    stop() {
+      stopping.abort();
+      clearTimeout(addressTimer);
+      clearTimeout(resizeTimer);
+      if (running === controller) running = null;
+    },
+  };
+  running = controller;
+
+  if (!isReplayData(data)) {
+    showMessage("page.no-data");
+    return controller;
+  }
+  replay = page.replay = decodeReplay(data);
+  headings();
+  if (replay.STEPS === 0) {
+    showMessage("page.no-steps");
+    return controller;
+  }
+  showMessage("");
+  stepper = createStepper(replay);
+  panels = [createChartPanel(page), createOperationPanel(page), createChangesPanel(page), createTablePanel(page)];
+  // Later panels (the graph, practice, worksheets) join this list.
+
+  const STEPS = replay.STEPS;
+  for (const id of ["slider", "step-input"]) byId(id).max = STEPS;
+  byId("first").onclick = () => show(1);
+  byId("back10").onclick = () => show(current - JUMP);
+  byId("back1").onclick = () => show(current - 1);
+  byId("fwd1").onclick = () => show(current + 1);
+  byId("fwd10").onclick = () => show(current + JUMP);
+  byId("last").onclick = () => show(STEPS);
+  byId("slider").oninput = (e) => show(Number(e.target.value));
+  byId("step-input").onchange = (e) => {
+    if (e.target.value !== "") show(Number(e.target.value));
+  };
+  window.addEventListener("hashchange", () => show(stepFromHash()), { signal });
+  document.addEventListener("keydown", (e) => {
+    if (e.altKey || e.ctrlKey || e.metaKey) return;
+    const tag = e.target.tagName;
+    if ((tag === "INPUT" && e.target.type !== "range") || tag === "SELECT") return;
+    const moves = { ArrowLeft: -1, ArrowRight: 1, PageUp: -JUMP, PageDown: JUMP };
+    if (e.key in moves) show(current + moves[e.key]);
+    else if (e.key === "Home") show(1);
+    else if (e.key === "End") show(STEPS);
+    else return;
+    e.preventDefault();
+  }, { signal });
+  window.addEventListener("resize", () => {
+    clearTimeout(resizeTimer);
+    resizeTimer = setTimeout(() => {
+      for (const panel of panels) panel.measure?.();
+      for (const panel of panels) panel.refit?.();
+    }, 100);
+  }, { signal });
+
+  show(stepFromHash());
+  return controller;
+}

@@ -1,0 +1,120 @@
+// Draws a chart scene (chart-scene.js) on a canvas.
+
+// Hatch tiles as canvas patterns, per context, made once.
+const patternCaches = new WeakMap();
+function canvasPattern(ctx, fill, hatch) {
+  let cache = patternCaches.get(ctx);
+  if (!cache) patternCaches.set(ctx, (cache = new Map()));
+  const key = fill + hatch;
+  if (cache.has(key)) return cache.get(key);
+  const c = document.createElement("canvas");
+  c.width = c.height = 8;
+  const g = c.getContext("2d");
+  g.fillStyle = fill;
+  g.fillRect(0, 0, 8, 8);
+  g.strokeStyle = "rgba(0,0,0,0.55)";
+  g.fillStyle = "rgba(0,0,0,0.55)";
+  g.lineWidth = 1;
+  if (hatch === "diag" || hatch === "cross") { g.beginPath(); g.moveTo(0, 8); g.lineTo(8, 0); g.stroke(); }
+  if (hatch === "cross") { g.beginPath(); g.moveTo(0, 0); g.lineTo(8, 8); g.stroke(); }
+  if (hatch === "dots") { g.fillRect(1, 1, 2, 2); g.fillRect(5, 5, 2, 2); }
+  const pattern = ctx.createPattern(c, "repeat");
+  cache.set(key, pattern);
+  return pattern;
+}
+
+function groupBy(list, keyOf) {
+  const map = new Map();
+  for (const b of list) {
+    const key = keyOf(b);
+    if (!map.has(key)) map.set(key, []);
+    map.get(key).push(b);
+  }
+  return map;
+}
+
+// Operation boxes do not overlap, so they are drawn one path per fill and
+// per outline instead of one call each: thousands of boxes cost a few
+// dozen canvas calls.
+function drawBoxes(ctx, boxes) {
+  for (const list of groupBy(boxes, (b) => b.fill + b.hatch + b.opacity).values()) {
+    const b0 = list[0];
+    ctx.globalAlpha = b0.opacity;
+    ctx.fillStyle = b0.hatch !== "none" ? canvasPattern(ctx, b0.fill, b0.hatch) : b0.fill;
+    ctx.beginPath();
+    for (const b of list) ctx.rect(b.x, b.y, b.w, b.h);
+    ctx.fill();
+  }
+  ctx.globalAlpha = 1;
+  // Thin outlines first, so the thick ones of critical operations stay whole.
+  const outlines = [...groupBy(boxes, (b) => b.sw + " " + b.stroke).values()].sort((a, b) => a[0].sw - b[0].sw);
+  for (const list of outlines) {
+    ctx.strokeStyle = list[0].stroke;
+    ctx.lineWidth = list[0].sw;
+    ctx.beginPath();
+    for (const b of list) ctx.rect(b.x, b.y, b.w, b.h);
+    ctx.stroke();
+  }
+}
+
+// `pen` remembers the font and alignment set: setting a font parses it, and
+// labels share a few, so they are set on change only.
+function drawItem(ctx, it, pen) {
+  ctx.globalAlpha = it.opacity ?? 1;
+  if (it.t === "rect") {
+    if (it.fill !== "none") {
+      ctx.fillStyle = it.hatch && it.hatch !== "none" ? canvasPattern(ctx, it.fill, it.hatch) : it.fill;
+      ctx.fillRect(it.x, it.y, it.w, it.h);
+    }
+    if (it.stroke) {
+      ctx.setLineDash(it.dash ? it.dash.split(" ").map(Number) : []);
+      ctx.strokeStyle = it.stroke;
+      ctx.lineWidth = it.sw;
+      ctx.strokeRect(it.x, it.y, it.w, it.h);
+      ctx.setLineDash([]);
+    }
+  } else if (it.t === "line") {
+    ctx.setLineDash(it.dash ? it.dash.split(" ").map(Number) : []);
+    ctx.strokeStyle = it.stroke;
+    ctx.lineWidth = it.sw;
+    ctx.beginPath();
+    ctx.moveTo(it.x1, it.y1);
+    ctx.lineTo(it.x2, it.y2);
+    ctx.stroke();
+    ctx.setLineDash([]);
+  } else {
+    const font = (it.weight || "normal") + " " + it.size + "px system-ui, sans-serif";
+    if (pen.font !== font) { ctx.font = font; pen.font = font; }
+    const align = it.anchor === "middle" ? "center" : it.anchor === "end" ? "right" : "left";
+    if (pen.align !== align) { ctx.textAlign = align; pen.align = align; }
+    ctx.fillStyle = it.fill;
+    ctx.fillText(it.s, it.x, it.y);
+  }
+  ctx.globalAlpha = 1;
+}
+
+export function drawCanvas(canvas, sc) {
+  const dpr = window.devicePixelRatio || 1;
+  const w = Math.round(sc.W * dpr), h = Math.round(sc.H * dpr);
+  if (canvas.width !== w || canvas.height !== h) {
+    canvas.width = w;
+    canvas.height = h;
+    canvas.style.width = sc.W + "px";
+    canvas.style.height = sc.H + "px";
+  }
+  const ctx = canvas.getContext("2d");
+  ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+  const pen = { font: "", align: "" };
+  const items = sc.items;
+  for (let i = 0; i < items.length;) {
+    if (items[i].box) {
+      let end = i;
+      while (end < items.length && items[end].box) ++end;
+      drawBoxes(ctx, items.slice(i, end));
+      i = end;
+      continue;
+    }
+    drawItem(ctx, items[i++], pen);
+  }
+  ctx.globalAlpha = 1;
+}

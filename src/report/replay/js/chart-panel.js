@@ -1,0 +1,116 @@
+// Panel: the Gantt chart after a step, its legend, the critical operations,
+// the operation inspector and tooltip, zoom, and saving as SVG or PNG.
+
+import { drawCanvas } from "./chart-canvas.js";
+import { PALETTE, buildScene, jobStyle } from "./chart-scene.js";
+import { sceneToSvg } from "./chart-svg.js";
+import { criticalOps, operationFacts, placedOps } from "./derive.js";
+import { byId, download, safeFileName } from "./dom.js";
+
+// Jobs listed in the legend; past them a line says how colours repeat.
+const LEGEND_JOBS = 12;
+
+export function createChartPanel(page) {
+  const { replay, signal } = page, { J, N } = replay;
+  const canvas = byId("gantt"), scroll = byId("gantt-scroll"), tip = byId("tooltip");
+  const critical = byId("critical-path"), inspectOut = byId("inspect-out"), legend = byId("legend");
+  let view = null, scene = null;
+  let width = 900;
+  let pxPerUnit = 0;  // 0: fit the width
+  let hoverJob = 0, inspected = 0;
+
+  function describe(k) {
+    const { t } = page.tr, f = operationFacts(replay, view, k);
+    return t("chart.describe", f) + (f.placed ? "" : t("chart.unplaced"));
+  }
+  function renderInspect() {
+    inspectOut.textContent = inspected >= 1 && inspected <= N ? describe(inspected) : "";
+  }
+  function draw() {
+    scene = buildScene(replay, view, { width, pxPerUnit, hoverJob, inspected });
+    drawCanvas(canvas, scene);
+    const { t } = page.tr;
+    const placed = new Set(placedOps(view));
+    const crit = criticalOps(replay, view);
+    critical.textContent = t("chart.critical", { length: view.maxR, ops: crit.map((k) => (placed.has(k) ? String(k) : k + "*")).join(" ") }) +
+      (crit.some((k) => !placed.has(k)) ? t("chart.critical-unplaced") : "");
+    renderInspect();
+  }
+  function renderLegend() {
+    const { t } = page.tr;
+    const item = (swatchStyle, text) => {
+      const span = document.createElement("span"), sw = document.createElement("span");
+      sw.className = "sw";
+      sw.style.cssText = swatchStyle;
+      span.append(sw, text);
+      return span;
+    };
+    const items = [item("border:2.5px solid #000", t("legend.critical")), item("border:1.5px dashed #000", t("legend.inserted"))];
+    const colour = document.createElement("span");
+    colour.textContent = t("legend.colour");
+    items.push(colour);
+    for (let j = 1; j <= Math.min(J, LEGEND_JOBS); ++j) {
+      const st = jobStyle(j);
+      items.push(item("background:" + st.fill, t("legend.job", { j }) + (st.hatch !== "none" ? " (" + t("legend.hatch." + st.hatch) + ")" : "")));
+    }
+    if (J > LEGEND_JOBS) {
+      const more = document.createElement("span");
+      more.textContent = page.tr.count(PALETTE.length, "legend.repeat");
+      items.push(more);
+    }
+    legend.replaceChildren(...items);
+  }
+  const fileBase = () => safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("file.step") + "_" + view.t;
+
+  byId("zoom-fit").onclick = () => { pxPerUnit = 0; draw(); };
+  byId("zoom-in").onclick = () => { pxPerUnit = Math.min((pxPerUnit || scene.px) * 1.6, 200); draw(); };
+  byId("zoom-out").onclick = () => { pxPerUnit = Math.max((pxPerUnit || scene.px) / 1.6, 0.02); draw(); };
+  byId("save-svg").onclick = () => download(fileBase() + ".svg", new Blob([sceneToSvg(scene)], { type: "image/svg+xml" }));
+  byId("save-png").onclick = () => canvas.toBlob((b) => download(fileBase() + ".png", b), "image/png");
+  const inspect = byId("inspect");
+  inspect.max = N;
+  inspect.value = "";
+  inspect.oninput = (e) => { inspected = Number(e.target.value) || 0; draw(); };
+
+  const hover = (j) => {
+    if (j !== hoverJob) {
+      hoverJob = j;
+      draw();
+    }
+  };
+  canvas.addEventListener("mousemove", (e) => {
+    const r = canvas.getBoundingClientRect();
+    const x = e.clientX - r.left, y = e.clientY - r.top;
+    let hit = null;
+    for (const b of scene.boxes) if (x >= b.x - 1 && x <= b.x + b.w + 1 && y >= b.y && y <= b.y + b.h) { hit = b; break; }
+    if (!hit) {
+      tip.style.display = "none";
+      hover(0);
+      return;
+    }
+    tip.textContent = describe(hit.k);
+    tip.style.display = "block";
+    tip.style.left = Math.min(e.clientX + 12, window.innerWidth - tip.offsetWidth - 4) + "px";
+    tip.style.top = e.clientY + 14 + "px";
+    hover(replay.jobOf(hit.k));
+  }, { signal });
+  canvas.addEventListener("mouseleave", () => {
+    tip.style.display = "none";
+    hover(0);
+  }, { signal });
+
+  renderLegend();
+  return {
+    measure() { width = scroll.clientWidth || 900; },
+    render(v) {
+      view = v;
+      draw();
+    },
+    // A fitted chart follows the window's width.
+    refit() { if (pxPerUnit === 0 && view) draw(); },
+    retext() {
+      renderLegend();
+      if (view) draw();
+    },
+  };
+}

@@ -1,0 +1,87 @@
+// The Gantt chart of a step as a scene: a list of shapes (rect, line, text)
+// that the canvas (chart-canvas.js) and the SVG export (chart-svg.js) both
+// draw. A pure function of the replay, the view and the options; no DOM.
+
+import { placedOps, slackAfter } from "./derive.js";
+
+// Paul Tol's "light" scheme: distinguishable with every common colour
+// vision deficiency, and light enough for black labels. With more jobs than
+// colours, hatching tells jobs of the same colour apart.
+export const PALETTE = ["#77AADD", "#EE8866", "#EEDD88", "#FFAABB", "#99DDFF", "#44BB99", "#BBCC33", "#AAAA00", "#DDDDDD"];
+export const HATCHES = ["none", "diag", "cross", "dots"];
+
+const ROW_H = 26, TOP = 26, LEFT = 44, BOTTOM = 22, RIGHT = 120;
+
+export function jobStyle(j) {
+  const c = (j - 1) % PALETTE.length;
+  return { fill: PALETTE[c], hatch: HATCHES[Math.floor((j - 1) / PALETTE.length) % HATCHES.length] };
+}
+
+// The smallest step of 1, 2 or 5 times a power of ten that keeps tick
+// labels 56 px apart.
+export function niceTick(px) {
+  const min = 56 / px;
+  let step = 1;
+  for (;;) {
+    for (const f of [1, 2, 5]) if (f * step >= min) return f * step;
+    step *= 10;
+  }
+}
+
+// options: width (px to fit into), pxPerUnit (0: fit the width), hoverJob
+// (the other jobs fade; 0: none), inspected (an operation framed; 0: none).
+// Returns { W, H, items, boxes, px }: boxes are the operations' rectangles
+// for hit tests, px the scale used.
+export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, inspected = 0 }) {
+  const { MC, P } = replay;
+  const R = v.after.R;
+  const horizon = Math.max(v.maxR, 1);
+  let minStart = 0;
+  for (const k of placedOps(v)) minStart = Math.min(minStart, R[k] - P[k], R[k]);
+  const span = horizon - minStart;
+  const px = pxPerUnit > 0 ? pxPerUnit : Math.max((width - LEFT - RIGHT) / span, 0.05);
+  const W = Math.min(Math.ceil(LEFT + RIGHT + span * px), 30000);
+  const H = TOP + MC * ROW_H + BOTTOM;
+  const X = (time) => LEFT + (time - minStart) * px;
+  const items = [];
+  const boxes = [];
+  items.push({ t: "rect", x: 0, y: 0, w: W, h: H, fill: "#ffffff" });
+  const tick = niceTick(px);
+  for (let x = Math.ceil(minStart / tick) * tick; x <= horizon; x += tick) {
+    items.push({ t: "line", x1: X(x), y1: TOP - 4, x2: X(x), y2: TOP + MC * ROW_H, stroke: "#e2e2e2", sw: 1 });
+    items.push({ t: "text", x: X(x), y: TOP - 8, s: String(x), size: 11, anchor: "middle", fill: "#444" });
+  }
+  for (let i = 1; i <= MC; ++i) {
+    const y = TOP + (i - 1) * ROW_H;
+    if (i === v.step.machine) items.push({ t: "rect", x: LEFT, y, w: W - LEFT, h: ROW_H, fill: "#f3f0e4" });
+    items.push({ t: "text", x: 6, y: y + ROW_H / 2 + 4, s: "M" + i, size: 12, anchor: "start", fill: "#222" });
+    items.push({ t: "line", x1: LEFT, y1: y + ROW_H, x2: X(horizon), y2: y + ROW_H, stroke: "#d0d0d0", sw: 1 });
+  }
+  const overlay = [];  // drawn over all operations: labels and highlights
+  for (let i = 1; i <= MC; ++i) {
+    const y = TOP + (i - 1) * ROW_H + 3, h = ROW_H - 6;
+    for (const k of v.rowsAfter[i]) {
+      const a = Math.min(R[k] - P[k], R[k]), b = Math.max(R[k] - P[k], R[k]);
+      const x = X(a), w = Math.max((b - a) * px, 1);
+      const j = replay.jobOf(k), st = jobStyle(j);
+      const critical = slackAfter(replay, v, k) === 0;
+      const faded = hoverJob && hoverJob !== j ? 0.35 : 1;
+      items.push({ t: "rect", box: true, x, y, w, h, fill: st.fill, hatch: st.hatch, opacity: faded,
+        stroke: critical ? "#000000" : "#6b6b6b", sw: critical ? 2.5 : 0.75 });
+      boxes.push({ k, x, y, w, h });
+      const label = String(k);
+      if (w >= label.length * 6.6 + 4) overlay.push({ t: "text", x: x + w / 2, y: y + h / 2 + 4, s: label, size: 11, anchor: "middle", fill: "#000", opacity: faded });
+      if (k === v.step.op) {
+        overlay.push({ t: "rect", x: x - 3, y: y - 3, w: w + 6, h: h + 6, fill: "none", stroke: "#000000", sw: 1.5, dash: "4 2" });
+        overlay.push({ t: "text", x: x + w / 2, y: y - 4, s: "\u25BC", size: 10, anchor: "middle", fill: "#000" });
+      }
+      if (k === inspected) overlay.push({ t: "rect", x: x - 2, y: y - 2, w: w + 4, h: h + 4, fill: "none", stroke: "#0b57d0", sw: 3 });
+    }
+  }
+  items.push(...overlay);
+  const cx = X(horizon);
+  items.push({ t: "line", x1: cx, y1: TOP - 4, x2: cx, y2: TOP + MC * ROW_H + 4, stroke: "#000", sw: 1.5, dash: "6 3" });
+  const label = v.final ? "Cmax = " + replay.cmax : "max R = " + v.maxR;
+  items.push({ t: "text", x: cx + 4, y: TOP + MC * ROW_H + 16, s: label, size: 12, anchor: "start", fill: "#000", weight: "bold" });
+  return { W, H, items, boxes, px };
+}

@@ -1,0 +1,55 @@
+// Panel: the step's table as the trace has it (the graph before the
+// insertion), its topological order, the copy button, and the machine
+// sequences after the step.
+
+import { machineLinks, permutationLine, topoOrder, traceTableText } from "./derive.js";
+import { byId, copyText } from "./dom.js";
+import { ROW_PX, WindowedTable } from "./windowed-table.js";
+
+export function createTablePanel(page) {
+  const { replay } = page, { N, MC, M, P, NO, PO } = replay;
+  const part = byId("table-part"), note = byId("table-note"), topo = byId("topo"), status = byId("copy-status");
+  const box = byId("table-box");
+  box.style.height = "min(65vh, " + Math.min(600, (N + 1) * ROW_PX + 4) + "px)";
+  const table = new WindowedTable(box, 9, page.signal);
+  const perm = byId("perm");
+  perm.replaceChildren();
+  const permLines = [null];
+  for (let i = 1; i <= MC; ++i) permLines.push(perm.appendChild(document.createElement("div")));
+  let shown = null;
+
+  byId("copy-table").onclick = async () => {
+    if (!shown) return;
+    const v = shown;
+    const ok = await copyText(traceTableText(replay, v));
+    status.textContent = ok ? page.tr.t("table.copied", { t: v.t }) : page.tr.t("table.copy-failed");
+  };
+
+  return {
+    measure: () => table.measure(),
+    // The window follows a resize.
+    refit: () => table.render(),
+    render(v) {
+      shown = v;
+      for (let i = 1; i <= MC; ++i) {
+        const text = permutationLine(replay, v, i);
+        if (permLines[i].textContent !== text) permLines[i].textContent = text;
+      }
+      const { t } = page.tr;
+      if (!v.evaluated) {
+        part.classList.add("hidden");
+        note.textContent = t("table.empty-machine");
+        return;
+      }
+      part.classList.remove("hidden");
+      note.textContent = t("table.note", { op: v.step.op });
+      const { NM, PM } = machineLinks(N, v.rowsBefore);
+      const { R, Q } = v.before, op = v.step.op;
+      table.show(N, (i) => {
+        const k = i + 1;
+        return { cells: [k, M[k], P[k], NO[k], PO[k], NM[k], PM[k], R[k], Q[k]], cls: k === op ? "inserted" : "" };
+      });
+      topo.textContent = Array.from(topoOrder(N, v.before.L)).join(" ");
+    },
+  };
+}
