@@ -33,16 +33,17 @@ function join(modules) {
 
 test('joined modules keep private names apart and see their imports', () => {
   const { status, stderr, page } = join({
-    'a.js': 'const secret = "a";\nexport const A = "A";\nexport function greet(x) { return secret + x; }\n',
+    'a.js': 'const secret = "a";\nexport const A = "A";\n// zażółć\nexport function greet(x) { return secret + x + "ń–▼"; }\n',
     'b.js': 'import { A, greet as hello } from "./a.js";\nconst secret = "b";\nexport class B { get v() { return hello(A) + secret; } }\n',
     'main.js': 'import * as a from "./a.js";\nimport { B } from "./b.js";\nconst secret = "m";\nout.push(new B().v, a.greet(secret), typeof greet);\n',
   });
   assert.equal(status, 0, stderr);
   assert.ok(page.includes('p { color: red; }'), 'the style is included');
+  assert.match(page, /^[\x00-\x7f]*$/, 'the page is ASCII');
   const script = /<script>\n([\s\S]*)\n<\/script>/.exec(page)[1];
   const out = [];
   vm.runInNewContext(script, { out });
-  assert.deepEqual(out, ['aAb', 'am', 'undefined']);
+  assert.deepEqual(out, ['aAń–▼b', 'amń–▼', 'undefined']);
 });
 
 test('what the join cannot do faithfully stops the build', () => {
@@ -54,6 +55,7 @@ test('what the join cannot do faithfully stops the build', () => {
     [{ 'a.js': 'export default 1;\n' }, /unsupported export/],
     [{ 'a.js': 'export const A = 1;\n', 'b.js': 'import A from "./a.js";\n' }, /unsupported import "import A from/],
     [{ 'a.js': 'export const end = "</SCRIPT>";\n' }, /a\.js holds "<\/script"/],
+    [{ 'a.js': 'export const face = "😀";\n' }, /a\.js holds "😀", which is not UTF-8 of a character up to U\+FFFF/],
   ];
   for (const [modules, message] of cases) {
     const { status, stderr } = join(modules);
