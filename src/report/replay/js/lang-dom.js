@@ -22,14 +22,16 @@ export function rememberLanguage(lang) {
   }
 }
 
-// An element's data-t-n is the count of its counted keys.
-const countOf = (el) => (el.dataset.tN === undefined ? undefined : { n: Number(el.dataset.tN) });
-
+// An element's data-t-n is the count of its counted keys. One pass over
+// the marked elements: this runs before the page's first layout.
 export function applyTexts(root, tr) {
-  for (const el of root.querySelectorAll("[data-t]")) el.textContent = tr.t(el.dataset.t, countOf(el));
-  for (const el of root.querySelectorAll("[data-t-title]")) el.title = tr.t(el.dataset.tTitle, countOf(el));
-  for (const el of root.querySelectorAll("[data-t-aria-label]")) {
-    el.setAttribute("aria-label", tr.t(el.dataset.tAriaLabel, countOf(el)));
+  for (const el of root.querySelectorAll("[data-t], [data-t-title], [data-t-aria-label]")) {
+    const n = el.getAttribute("data-t-n");
+    const vars = n === null ? undefined : { n: Number(n) };
+    const text = el.getAttribute("data-t"), title = el.getAttribute("data-t-title"), label = el.getAttribute("data-t-aria-label");
+    if (text !== null) el.textContent = tr.t(text, vars);
+    if (title !== null) el.title = tr.t(title, vars);
+    if (label !== null) el.setAttribute("aria-label", tr.t(label, vars));
   }
   // Written only on a change: it restyles the whole document.
   if (document.documentElement.lang !== tr.lang) document.documentElement.lang = tr.lang;
