@@ -103,17 +103,23 @@ export function startReplay(data, options = {}) {
   };
 
   function show(t, again = false) {
-    if (!replay || replay.STEPS === 0 || Number.isNaN(t)) return;
+    if (!replay || replay.STEPS === 0 || Number.isNaN(t) || signal.aborted) return;
     t = Math.max(1, Math.min(replay.STEPS, Math.round(t)));
-    if (t === current && !again) return;
+    const showInNav = () => {
+      byId("slider").value = t;
+      byId("step-input").value = t;
+    };
+    if (t === current && !again) {
+      showInNav();  // a number typed past the end shows the step it reached
+      return;
+    }
     current = t;
     for (const panel of panels) panel.measure?.();
     const view = stepper.view(t);
     // The chart (first in the list) goes first: setting a canvas font needs
     // the document's style, which is still clean before anything else changes.
     for (const panel of panels) panel.render(view);
-    byId("slider").value = t;
-    byId("step-input").value = t;
+    showInNav();
     byId("step-of").textContent = page.tr.t(view.evaluated ? "nav.of" : "nav.of-empty", { n: replay.STEPS });
     for (const id of ["first", "back10", "back1"]) byId(id).disabled = t === 1;
     for (const id of ["fwd1", "fwd10", "last"]) byId(id).disabled = t === replay.STEPS;
