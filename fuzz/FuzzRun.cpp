@@ -16,8 +16,9 @@
 
 #include "Sinks.h"
 #include "TestFiles.h"
-#include "driver/Loader.h"
+#include "driver/LoadMessages.h"
 #include "driver/Run.h"
+#include "formats/Loader.h"
 
 namespace {
 
@@ -51,8 +52,8 @@ std::uint64_t EmptyTraceSize(const jobshop::Model& model) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     jobshop::Model probe;
-    const jobshop::Status loaded = jobshop::LoadInstance(content, probe);
-    if (loaded.ok() && probe.OpCount > kMaxOperations) return -1;  // not added to the corpus
+    const std::optional<jobshop::LoadError> refused = jobshop::LoadInstance(content, probe);
+    if (!refused && probe.OpCount > kMaxOperations) return -1;  // not added to the corpus
 
     const std::filesystem::path input = ScratchFolder() / jobshop::kInstanceFileName;
     jobshop::testing::WriteText(input, content);
@@ -63,7 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int status = jobshop::RunProgram(in, out, err, ScratchFolder(), traces);
 
     const bool announced = EndsWith(out.str(), jobshop::kFinalText);
-    if (!loaded.ok()) Require(status == 1 && err.str() == loaded.message());
+    if (refused) {
+        Require(status == 1 &&
+                err.str() == jobshop::ProgramLoadMessage(*refused, jobshop::kInstanceFileName));
+    }
     if (status == 0) {
         Require(announced && err.str().empty());
         Require(traces.name == probe.TraceFileName);

@@ -168,7 +168,7 @@ TEST(Convert, RejectionsNameTheLineAndWriteNothing) {
          {},
          ":2: job 1, operation 1 can run on 2 machines"},
         {"2 2\n1 1 1 3\n2 1 1 2 1 2 3\n", {"--from", "fjsp"}, ":2: job 1 has 1 operations"},
-        {"p1 2 2 1 5 3 5 1 2 2 4", {}, "in.txt: maszyna 3 spoza zakresu 1..2"},
+        {"p1 2 2 1 5 3 5 1 2 2 4", {}, "in.txt:1: machine 3 is out of range 1..2"},
         {"p1 1 2\n1 5 2 -4\n", {}, "in.txt: time -4 of job 1, operation 2 is negative"},
         {"1 2 3 4\n", {}, "in.txt: cannot tell the format; name it with --from"},
         {"", {}, "in.txt: cannot tell the format"},
@@ -213,7 +213,8 @@ TEST(Convert, FailedWritesLeaveNothingBehind) {
     }
     EXPECT_EQ(FolderContent(folder.path()), std::vector<std::string>{"taken"});
     EXPECT_EQ(Convert({(folder / "none.txt").string()}).err,
-              "jobshop-convert: " + (folder / "none.txt").string() + ": cannot read the file\n");
+              "jobshop-convert: " + (folder / "none.txt").string() +
+                  ": cannot read the file (No such file or directory)\n");
 
     // A failed standard output is an error too.
     std::ostringstream closed;

@@ -5,7 +5,10 @@
 
 #include "TestSupport.h"
 #include "driver/InsertionOrder.h"
-#include "driver/Loader.h"
+#include "driver/LoadMessages.h"
+#include "formats/InputFile.h"
+#include "formats/Instance.h"
+#include "formats/Loader.h"
 
 namespace jobshop {
 namespace {
@@ -150,13 +153,13 @@ TEST(LoadInstance, RejectsBadFilesWithAMessageNamingTheProblem) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Model model;
-        const Status status = LoadInstance(c.text, model);
-        ASSERT_FALSE(status.ok());
-        EXPECT_EQ(status.message(), c.message);
+        const std::optional<LoadError> refused = LoadInstance(c.text, model);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(ProgramLoadMessage(*refused, "input.txt"), c.message);
         testing::WriteText(folder / "input.txt", c.text);
-        const Status fromFile = LoadInstanceFile(folder / "input.txt", model);
-        ASSERT_FALSE(fromFile.ok());
-        EXPECT_EQ(fromFile.message(), c.message);
+        const std::optional<LoadError> fromFile = LoadInstanceFile(folder / "input.txt", model);
+        ASSERT_TRUE(fromFile);
+        EXPECT_EQ(ProgramLoadMessage(*fromFile, "input.txt"), c.message);
     }
 }
 
@@ -164,9 +167,9 @@ TEST(LoadInstance, HugeClaimWithShortFileReportsMissingNumber) {
     // 2,000,000 operations claimed, two given: the file ends early, and the
     // tables are not sized for the claim first.
     Model model;
-    const Status status = LoadInstance("big 1000 2000 1 5 2 5", model);
-    ASSERT_FALSE(status.ok());
-    EXPECT_EQ(status.message(),
+    const std::optional<LoadError> refused = LoadInstance("big 1000 2000 1 5 2 5", model);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(ProgramLoadMessage(*refused, "input.txt"),
               "\nBlad w pliku input.txt: brak liczby: maszyna operacji 3 (zadanie 1).\n");
     EXPECT_LT(model.M.capacity(), 100u);
 }

@@ -486,7 +486,7 @@ TEST(ReplayCommand, FailuresWriteNothing) {
         const char* message;
     } cases[] = {
         {"ex 2 1\n1 x\n",
-         "\nBlad w pliku input.txt: niepoprawna liczba \"x\": czas operacji 1 (zadanie 1).\n"},
+         "\nBlad w pliku in.txt: niepoprawna liczba \"x\": czas operacji 1 (zadanie 1).\n"},
         {"cyc 1 2\n1 0 1 0\n",
          "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n"},
     };

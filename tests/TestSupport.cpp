@@ -12,8 +12,9 @@
 #include <thread>
 
 #include "driver/InsertionOrder.h"
-#include "driver/Loader.h"
+#include "driver/LoadMessages.h"
 #include "driver/Run.h"
+#include "formats/Loader.h"
 
 namespace jobshop::testing {
 
@@ -23,8 +24,8 @@ std::filesystem::path SourcePath(std::string_view relative) {
 
 Model LoadText(std::string_view text) {
     Model model;
-    const Status status = LoadInstance(text, model);
-    EXPECT_TRUE(status.ok()) << status.message();
+    const std::optional<LoadError> refused = LoadInstance(text, model);
+    EXPECT_FALSE(refused) << ProgramLoadMessage(*refused, "input.txt");
     SortInsertionOrder(model);
     return model;
 }
