@@ -143,6 +143,9 @@ TEST(LoadInstance, RejectsBadFilesWithAMessageNamingTheProblem) {
         {"x 1 2 -1 1 1 1",
          prefix + "maszyna -1 spoza zakresu 1..2: maszyna operacji 1 (zadanie 1).\n"},
         {"x 65536 65536 1 1", prefix + "instancja jest zbyt duza.\n"},
+        // Exactly the most operations the tables hold is not too large.
+        {"x 1 2147483645", prefix + "brak liczby: maszyna operacji 1 (zadanie 1).\n"},
+        {"x 1 1 1 a\x7f", prefix + "niepoprawna liczba \"a\\x7f\": czas operacji 1 (zadanie 1).\n"},
         {"x 2147483647 2", prefix + "instancja jest zbyt duza.\n"},
         {"a/b 1 1 1 1", prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
         {"..\\b 1 1 1 1", prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
@@ -160,6 +163,34 @@ TEST(LoadInstance, RejectsBadFilesWithAMessageNamingTheProblem) {
         const std::optional<LoadError> fromFile = LoadInstanceFile(folder / "input.txt", model);
         ASSERT_TRUE(fromFile);
         EXPECT_EQ(ProgramLoadMessage(*fromFile, "input.txt"), c.message);
+    }
+}
+
+// A refusal carries the line its token starts on, so that a page can show
+// it; a missing number points at the last token there is.
+TEST(LoadInstance, RefusalsTellTheLineOfTheToken) {
+    struct Case {
+        const char* text;
+        LoadError::Kind kind;
+        std::int64_t line;
+    };
+    using Kind = LoadError::Kind;
+    const Case cases[] = {
+        {"\n\nx\n2 2\n1 5 2 5\n1 5 2 x\n", Kind::kBadNumber, 6},
+        {"x\n2 2\n1 5 2 5\n\n1 5\n\n", Kind::kMissingNumber, 5},
+        {"x\r\n1 3\r\n1 5\r\n4 5\r\n", Kind::kMachineOutOfRange, 4},
+        {"x 1\n\n-3\n", Kind::kNegativeSize, 3},
+        {"x\n65536\n65536\n", Kind::kTooLarge, 3},
+        {"\n\ta/b 1 1 1 1", Kind::kNameHasSeparator, 2},
+        {"", Kind::kEmpty, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Model model;
+        const std::optional<LoadError> refused = LoadInstance(c.text, model);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->kind, c.kind);
+        EXPECT_EQ(refused->line, c.line);
     }
 }
 

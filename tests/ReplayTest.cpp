@@ -500,6 +500,8 @@ TEST(ReplayCommand, FailuresWriteNothing) {
     }
     TempFolder folder;
     EXPECT_EQ(ReplayIn(folder.path(), {}).err, "\nBlad: nie mozna otworzyc pliku input.txt.\n");
+    EXPECT_EQ(ReplayIn(folder.path(), {"missing.txt"}).err,
+              "\nBlad: nie mozna otworzyc pliku missing.txt.\n");
     WriteText(folder / "input.txt", "ex 1 1\n1 5\n");
     std::filesystem::create_directory(folder / "ex_krok_po_kroku.html");
     const CommandResult r = ReplayIn(folder.path(), {});
@@ -507,6 +509,68 @@ TEST(ReplayCommand, FailuresWriteNothing) {
     EXPECT_EQ(r.err, "\nBlad: nie mozna zapisac pliku ex_krok_po_kroku.html.\n");
     EXPECT_EQ(FolderContent(folder.path()),
               (std::vector<std::string>{"ex_krok_po_kroku.html", "input.txt"}));
+}
+
+// An output through a link to the instance is over the instance.
+TEST(ReplayCommand, RefusesAnOutputLinkedToTheInstance) {
+    TempFolder folder;
+    WriteText(folder / "in.txt", "ex 1 1\n1 5\n");
+    std::filesystem::create_symlink("in.txt", folder / "page.html");
+    const CommandResult r = ReplayIn(folder.path(), {"in.txt", "-o", "page.html"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(ReadText(folder / "in.txt"), "ex 1 1\n1 5\n");
+}
+
+// Both outputs or neither; "-" is standard output, which then carries the
+// page alone; a name is limited by the file system only.
+TEST(ReplayCommand, OutputsFollowTheOutputPolicy) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", "demo 2 2\n1 1 2 2\n2 3 1 4\n");
+    WriteText(folder / "p.html", "old page");
+    const CommandResult halfway =
+        ReplayIn(folder.path(), {"-o", "p.html", "--json", "missing/d.json"});
+    EXPECT_EQ(halfway.status, 1);
+    EXPECT_EQ(halfway.err, "\nBlad: nie mozna zapisac pliku missing/d.json.\n");
+    EXPECT_EQ(ReadText(folder / "p.html"), "old page");
+
+    const CommandResult toStandardOutput = ReplayIn(folder.path(), {"-o", "-"});
+    EXPECT_EQ(toStandardOutput.status, 0) << toStandardOutput.err;
+    EXPECT_TRUE(toStandardOutput.out.starts_with("<!DOCTYPE html>")) << toStandardOutput.out;
+    EXPECT_EQ(toStandardOutput.out.find("Zapisano"), std::string::npos);
+    EXPECT_EQ(ReplayIn(folder.path(), {"-o", "-", "--json", "-"}).status, 2);
+
+    // The default page of the longest names the file system can take, and
+    // of a name whose page it cannot.
+    const std::string fits(255 - std::string("_krok_po_kroku.html").size(), 'n');
+    WriteText(folder / "input.txt", fits + " 1 1\n1 5\n");
+    const CommandResult longest = ReplayIn(folder.path(), {});
+    EXPECT_EQ(longest.status, 0) << longest.err;
+    EXPECT_TRUE(std::filesystem::exists(folder / (fits + "_krok_po_kroku.html")));
+    WriteText(folder / "input.txt", fits + "n 1 1\n1 5\n");
+    const CommandResult tooLong = ReplayIn(folder.path(), {});
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_EQ(tooLong.err,
+              "\nBlad: nazwa pliku " + fits + "n_krok_po_kroku.html jest zbyt dluga.\n");
+    EXPECT_EQ(FolderContent(folder.path()),
+              (std::vector<std::string>{"input.txt", fits + "_krok_po_kroku.html", "p.html"}));
+}
+
+// Standard output that does not take the usage or the closing lines is a
+// failure, as in jobshop-insert.
+TEST(ReplayCommand, FailedStandardOutputFails) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", "demo 2 2\n1 1 2 2\n2 3 1 4\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, std::vector<std::string>{}}) {
+        SCOPED_TRACE(args.size());
+        const std::filesystem::path before = std::filesystem::current_path();
+        std::filesystem::current_path(folder.path());
+        std::ostringstream closed, err;
+        closed.setstate(std::ios::badbit);
+        EXPECT_EQ(RunReplay(args, closed, err), 1);
+        std::filesystem::current_path(before);
+        EXPECT_NE(err.str().find("nie mozna pisac na standardowe wyjscie"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -224,6 +224,41 @@ TEST(Run, PipeKeptOpenIsReadOnlyToTheLastPair) {
     EXPECT_LT(took.count(), 5.0);
 }
 
+// A last token that is refused whatever bytes follow ends the reading at
+// once, though the pipe stays open and the token is not yet ended.
+TEST(Run, PipeKeptOpenAfterATokenAlreadyRefusedEndsAtOnce) {
+    struct Case {
+        const char* input;
+        std::string message;
+    };
+    const std::string prefix = "\nBlad w pliku input.txt: ";
+    const Case cases[] = {
+        {"x abc", prefix + "niepoprawna liczba \"abc\": liczba zadan.\n"},
+        {"x 1 1 1 4x", prefix + "niepoprawna liczba \"4x\": czas operacji 1 (zadanie 1).\n"},
+        {"x -1", prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
+        {"x -1 ", prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
+        {"x 1 2 3", prefix + "maszyna 3 spoza zakresu 1..2: maszyna operacji 1 (zadanie 1).\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        TempFolder folder;
+        ASSERT_EQ(::mkfifo((folder / "input.txt").c_str(), 0600), 0);
+        std::promise<void> done;
+        std::thread writer([&folder, &c, finished = done.get_future()] {
+            std::ofstream fifo(folder / "input.txt");
+            fifo << c.input << std::flush;
+            finished.wait_for(std::chrono::seconds(10));
+        });
+        const auto start = std::chrono::steady_clock::now();
+        const testing::RunResult run = RunInFolder(folder.path());
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        done.set_value();
+        writer.join();
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_LT(took.count(), 5.0);
+    }
+}
+
 // Job 1: 1 (machine 1, p 0) then 2 (machine 2, p -1); job 2: 3 (machine 2,
 // p 0) then 4 (machine 1, p 0). Estimates tie, so 4 goes in front of 1 and
 // then 2 in front of 3, which closes 2 -> 3 -> 4 -> 1 -> 2; the final

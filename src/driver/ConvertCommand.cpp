@@ -1,5 +1,6 @@
 #include "driver/ConvertCommand.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -117,20 +118,25 @@ std::string FormatList(const std::vector<Format>& formats) {
     return list;
 }
 
-// The format --from names, or the one the file is in: the only one that reads
-// it, else the one it looks like (whose reader then says what is wrong).
-// Nothing, after a message, when the file reads in several or looks like none.
+// The format --from names, or the one the file is in: the program's own when
+// its loader reads the file, else the only one that reads it, else the one
+// it looks like (whose reader then says what is wrong). Nothing, after a
+// message, when other formats read it alike or it looks like none.
 std::optional<Format> ChooseFormat(const ConvertOptions& options, const SourceText& source,
                                    Command& command) {
     if (std::optional<Format> named = FormatNamed(options.from)) return named;
     const FormatDetection detection = DetectFormat(source);
-    if (detection.readable.size() > 1) {
-        command.Fail(options.file + " reads as " + FormatList(detection.readable) +
+    const std::vector<Format>& readable = detection.readable;
+    const bool program =
+        std::find(readable.begin(), readable.end(), Format::kProgram) != readable.end();
+    if (!program && readable.size() > 1) {
+        command.Fail(options.file + " reads as " + FormatList(readable) +
                      " alike; name its format with --from");
         return std::nullopt;
     }
-    const std::optional<Format> format =
-        detection.readable.empty() ? detection.likely : detection.readable.front();
+    const std::optional<Format> format = program            ? Format::kProgram
+                                         : readable.empty() ? detection.likely
+                                                            : readable.front();
     if (!format) {
         command.Fail(options.file +
                      ": cannot tell the format; name it with --from (standard, taillard, fjsp "

@@ -23,8 +23,7 @@ std::optional<Format> FormatNamed(std::string_view name);
 // What a file's content says about its format.
 struct FormatDetection {
     // The formats that read the file's first instance without a fault, the
-    // program's own among them when its loader reads the file. More than one
-    // means the file is ambiguous.
+    // program's own among them when its loader reads the file.
     std::vector<Format> readable;
     // The format the file's layout looks like, or nothing when it looks like
     // none: the one to read it with when no format reads it, so that the

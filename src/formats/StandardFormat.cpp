@@ -73,9 +73,11 @@ Status ReadStandardInstance(const SourceText& source, const InstanceBlock& block
     }
     LineCursor cursor(source, block.begin, block.end);
     const TextLine* sizes = cursor.Next();
-    // A named instance has its line of description first; tolerate a file
-    // that leaves it out.
-    if (!block.name.empty() && sizes != nullptr && !IsSizeLine(*sizes)) sizes = cursor.Next();
+    // An instance introduced by its `instance` line has its line of
+    // description first; tolerate a file that leaves it out. One without
+    // (the JSPLIB layout, named after its file later) starts with its counts.
+    const bool introduced = block.begin > 0;
+    if (introduced && sizes != nullptr && !IsSizeLine(*sizes)) sizes = cursor.Next();
     if (sizes == nullptr) {
         return source.ErrorAt(cursor.LastLine(),
                               "the instance ends before its line of job and machine counts");
