@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <map>
 #include <numeric>
 #include <random>
@@ -571,6 +572,56 @@ TEST(ReplayCommand, FailedStandardOutputFails) {
         std::filesystem::current_path(before);
         EXPECT_NE(err.str().find("nie mozna pisac na standardowe wyjscie"), std::string::npos);
     }
+}
+
+// The page's size is known before the schedule, as a least size, and while
+// recording, as the numbers recorded: neither may pass what is written, or a
+// page that opens would be refused.
+TEST(Replay, SizeBoundsStayBelowTheData) {
+    std::mt19937 rng(1515);
+    const testing::InstanceShape shapes[] = {
+        {.jobs = 1, .machines = 1},
+        {.jobs = 6, .machines = 6},
+        {.jobs = 30, .machines = 10},
+        {.jobs = 40, .machines = 5, .minTime = -3, .maxTime = 5, .revisits = true},
+    };
+    for (const testing::InstanceShape& shape : shapes) {
+        SCOPED_TRACE(shape.jobs * shape.machines);
+        Model model = testing::LoadText(testing::RandomInstanceText(rng, shape));
+        const std::uint64_t least = ReplayJsonLowerBound(model);
+        ReplayRecorder recorder;
+        if (BuildSchedule(model, &recorder) != ScheduleOutcome::kComplete) continue;
+        const std::string json = ReplayJson(recorder.recording());
+        EXPECT_LE(least, recorder.jsonBytes());
+        EXPECT_LE(recorder.jsonBytes(), json.size());
+        // Near enough to stop at the limit rather than far past it.
+        const ReplayRecording& r = recorder.recording();
+        EXPECT_GT(recorder.jsonBytes() + 400 + 16 * r.changes.size() + 4 * r.steps.size() +
+                      3 * r.sequences.size(),
+                  json.size());
+    }
+}
+
+// A page up to the limit is written; one that could not be opened is
+// refused at once, without scheduling.
+TEST(ReplayCommand, RefusesPagesNoBrowserOpens) {
+    TempFolder folder;
+    std::mt19937 rng(30);
+    WriteText(folder / "small.txt",
+              testing::RandomInstanceText(rng, {.jobs = 250, .machines = 20, .name = "small"}));
+    WriteText(folder / "huge.txt",
+              testing::RandomInstanceText(rng, {.jobs = 5000, .machines = 20, .name = "huge"}));
+    const CommandResult small = ReplayIn(folder.path(), {"small.txt"});
+    EXPECT_EQ(small.status, 0) << small.err;
+    const auto start = std::chrono::steady_clock::now();
+    const CommandResult huge = ReplayIn(folder.path(), {"huge.txt"});
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.err,
+              "\nBlad: strona tej instancji mialaby ponad 500 MB, wiecej niz przegladarka moze "
+              "otworzyc.\n");
+    EXPECT_LT(took.count(), 5.0);
+    EXPECT_FALSE(std::filesystem::exists(folder / "huge_krok_po_kroku.html"));
 }
 
 }  // namespace

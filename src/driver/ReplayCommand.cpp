@@ -24,8 +24,9 @@ constexpr const char* kUsage =
     "\n"
     "  INSTANCJA    plik instancji (domyslnie input.txt w biezacym katalogu)\n"
     "  -o STRONA    plik strony (domyslnie <nazwa>_krok_po_kroku.html\n"
-    "               w biezacym katalogu)\n"
-    "  --json DANE  zapisuje takze same dane strony (JSON)\n"
+    "               w biezacym katalogu; - to standardowe wyjscie)\n"
+    "  --json DANE  zapisuje takze same dane strony (JSON; - to standardowe\n"
+    "               wyjscie)\n"
     "  -h, --help   wyswietla ten opis\n";
 
 // Every number of the page's data must survive a JSON reader that holds
@@ -71,13 +72,35 @@ std::optional<std::string> CheckTargets(const ReplayOptions& options, const std:
     return std::nullopt;
 }
 
-// Schedules the loaded instance while recording it; the page's data.
+// The largest page a browser opens: Chromium holds a text of at most
+// 2^29 - 24 characters (about 537 MB) in one string, and the page's data
+// must be one. Its pages of 480 MB open in about 11 s.
+constexpr std::uint64_t kMaxPageBytes = 500'000'000;
+
+Status PageTooLarge() {
+    return Status::Failure(
+        "\nBlad: strona tej instancji mialaby ponad 500 MB, wiecej niz przegladarka "
+        "moze otworzyc.\n");
+}
+
+// Schedules the loaded, sorted instance while recording it; the page's data.
+// A page too large to open is refused before the schedule when its least
+// size tells, else as soon as the recording passes the limit.
 Status RecordSchedule(Model& model, const std::string& instance, std::string& json) {
     if (model.OpCount > kMaxReplayOpCount) return TooLargeFailure(instance);
-    ReplayRecorder recorder;
-    if (BuildSchedule(model, &recorder) != ScheduleOutcome::kComplete) return CycleFailure();
+    const std::uint64_t frame = ReplayPageTemplate().size() - kReplayDataMarker.size();
+    if (frame + ReplayJsonLowerBound(model) > kMaxPageBytes) return PageTooLarge();
+    ReplayRecorder recorder(kMaxPageBytes - frame);
+    switch (BuildSchedule(model, &recorder)) {
+        case ScheduleOutcome::kComplete:
+            break;
+        case ScheduleOutcome::kCycle:
+            return CycleFailure();
+        case ScheduleOutcome::kStopped:
+            return PageTooLarge();
+    }
     json = ReplayJson(recorder.recording());
-    return Status::Ok();
+    return frame + json.size() > kMaxPageBytes ? PageTooLarge() : Status::Ok();
 }
 
 // The page's text around its data, so the page is written without a copy
