@@ -81,6 +81,10 @@ TEST(Programs, FileSizeLimitIsAFailedWrite) {
         EXPECT_EQ(run.err, c.message);
         for (const std::string& name : FolderContent(folder.path())) {
             EXPECT_FALSE(name.starts_with(".jobshop")) << name;
+            // No disk space stays reserved past what the file holds.
+            struct stat info {};
+            ASSERT_EQ(::stat((folder / name).c_str(), &info), 0);
+            EXPECT_LT(info.st_blocks * 512, 1 << 20) << name;
         }
     }
 }
