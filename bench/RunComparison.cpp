@@ -38,6 +38,7 @@
 
 #include <memory>
 
+#include "driver/LoadMessages.h"
 #include "driver/Run.h"
 #include "driver/TraceDestination.h"
 
@@ -124,8 +125,10 @@ std::vector<std::uint64_t> RecordWrites(const std::filesystem::path& instance,
                                         std::string& traceName) {
     Model model;
     SizeRecorder recorder;
-    Status status = LoadSortedInstance(instance, model);
-    if (status.ok()) {
+    Status status = Status::Ok();
+    if (auto refused = LoadSortedInstance(instance, model)) {
+        status = Status::Failure(ProgramLoadMessage(*refused, instance.string()));
+    } else {
         traceName = model.TraceFileName;
         status = RunSchedule(model, recorder);
     }

@@ -24,8 +24,9 @@
 #include "Sinks.h"
 #include "TestFiles.h"
 #include "driver/InsertionOrder.h"
-#include "driver/Loader.h"
+#include "driver/LoadMessages.h"
 #include "driver/Run.h"
+#include "formats/Loader.h"
 #include "heuristic/InsertionLoop.h"
 
 namespace {
@@ -47,8 +48,8 @@ double MillisecondsOf(const std::function<void()>& work) {
 
 Model Load(const std::string& text) {
     Model model;
-    if (const Status s = LoadInstance(text, model); !s.ok()) {
-        std::fprintf(stderr, "%s", s.message().c_str());
+    if (const auto refused = LoadInstance(text, model)) {
+        std::fprintf(stderr, "%s", ProgramLoadMessage(*refused, "input.txt").c_str());
         std::exit(1);
     }
     SortInsertionOrder(model);

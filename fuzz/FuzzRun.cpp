@@ -1,28 +1,49 @@
-// libFuzzer target: the fuzz input is the content of input.txt, and the whole
-// run (loading, insertion loop, trace, closing section) happens in-process,
-// with input.txt in a scratch folder and the trace counted instead of
-// written, so instances of any size whose operations are few (no jobs on
-// 2^31 - 1 machines, say) run in moments. Besides the sanitizers, it checks
-// that the outcome is honest: success means a complete trace and the final
-// text, failure means a message and no final text, and reading the file
-// gives the same message as reading the text. libFuzzer's -timeout caps the
-// time of each run.
+// libFuzzer target: every program's input. The first byte chooses which:
+//
+//   0x01  the rest is a file for jobshop-convert, read, detected and
+//         converted in-process (the byte after the marker, when it is one
+//         of 0x00 ... 0x04, names --from: detected, standard, taillard, fjsp,
+//         program; the rest after it is the file);
+//   0x02  the rest is a bounds.tsv for jobshop-quality, run in-process on a
+//         folder with one small instance;
+//   else  the whole input is the content of input.txt for jobshop-insert.
+//
+// The seeds of jobshop-insert (fuzz/corpus/) start with a printable byte or
+// NUL, so they keep their meaning; fuzz/corpus-convert/ and
+// fuzz/corpus-quality/ hold those of the other two.
+//
+// jobshop-insert's whole run (loading, insertion loop, trace, closing
+// section) happens in-process, with input.txt in a scratch folder and the
+// trace counted instead of written, so instances of any size whose
+// operations are few (no jobs on 2^31 - 1 machines, say) run in moments.
+// Besides the sanitizers, each run checks that its outcome is honest:
+// success means a complete trace and the final text (for convert: a file
+// jobshop-insert reads back; for quality: its table), failure means a
+// message and no final text, and reading the file gives the same message as
+// reading the text. libFuzzer's -timeout caps the time of each run.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Sinks.h"
 #include "TestFiles.h"
-#include "driver/Loader.h"
+#include "driver/ConvertCommand.h"
+#include "driver/LoadMessages.h"
+#include "driver/QualityCommand.h"
 #include "driver/Run.h"
+#include "formats/Loader.h"
 
 namespace {
 
 // The trace grows with the square of the operation count.
 constexpr std::int32_t kMaxOperations = 150;
+
+constexpr std::uint8_t kConvertInput = 0x01;
+constexpr std::uint8_t kBoundsInput = 0x02;
 
 const std::filesystem::path& ScratchFolder() {
     static const jobshop::testing::TempFolder folder(
@@ -46,13 +67,10 @@ std::uint64_t EmptyTraceSize(const jobshop::Model& model) {
            std::uint64_t(model.MachineCount) * (2 * std::uint64_t(model.JobCount) + 1);
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view content(reinterpret_cast<const char*>(data), size);
+int FuzzInsert(std::string_view content) {
     jobshop::Model probe;
-    const jobshop::Status loaded = jobshop::LoadInstance(content, probe);
-    if (loaded.ok() && probe.OpCount > kMaxOperations) return -1;  // not added to the corpus
+    const std::optional<jobshop::LoadError> refused = jobshop::LoadInstance(content, probe);
+    if (!refused && probe.OpCount > kMaxOperations) return -1;  // not added to the corpus
 
     const std::filesystem::path input = ScratchFolder() / jobshop::kInstanceFileName;
     jobshop::testing::WriteText(input, content);
@@ -63,7 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int status = jobshop::RunProgram(in, out, err, ScratchFolder(), traces);
 
     const bool announced = EndsWith(out.str(), jobshop::kFinalText);
-    if (!loaded.ok()) Require(status == 1 && err.str() == loaded.message());
+    if (refused) {
+        Require(status == 1 &&
+                err.str() == jobshop::ProgramLoadMessage(*refused, jobshop::kInstanceFileName));
+    }
     if (status == 0) {
         Require(announced && err.str().empty());
         Require(traces.name == probe.TraceFileName);
@@ -75,4 +96,52 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(status == 1 && !announced && !err.str().empty());
     }
     return 0;
+}
+
+// What convert writes, jobshop-insert reads: a converted file is never one
+// the program refuses.
+int FuzzConvert(std::string_view content) {
+    static constexpr const char* kFrom[] = {"", "standard", "taillard", "fjsp", "program"};
+    std::vector<std::string> args = {(ScratchFolder() / "in.txt").string()};
+    if (!content.empty() && static_cast<std::uint8_t>(content[0]) < std::size(kFrom)) {
+        const char* from = kFrom[static_cast<std::uint8_t>(content[0])];
+        if (*from != '\0') args.insert(args.end(), {"--from", from});
+        content.remove_prefix(1);
+    }
+    jobshop::testing::WriteText(args[0], content);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = jobshop::RunConvert(args, out, err);
+    Require(status == 0 || status == 1);
+    if (status == 1) {
+        Require(out.str().empty() && !err.str().empty());
+        return 0;
+    }
+    jobshop::Model model;
+    Require(!jobshop::LoadInstance(out.str(), model) && model.OpCount > 0);
+    return 0;
+}
+
+int FuzzBounds(std::string_view content) {
+    const std::filesystem::path folder = ScratchFolder() / "quality";
+    std::filesystem::create_directories(folder);
+    jobshop::testing::WriteText(folder / "a1.txt", "a1 2 2 1 5 2 3 2 4 1 1");
+    jobshop::testing::WriteText(folder / "bounds.tsv", content);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status =
+        jobshop::RunQuality(std::vector<std::string>{folder.string()}, folder, out, err);
+    Require(status == 0 || status == 1);
+    Require(status == 0 ? out.str().starts_with("| instance |") && err.str().empty()
+                        : out.str().empty() && !err.str().empty());
+    return 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view content(reinterpret_cast<const char*>(data), size);
+    if (size > 0 && data[0] == kConvertInput) return FuzzConvert(content.substr(1));
+    if (size > 0 && data[0] == kBoundsInput) return FuzzBounds(content.substr(1));
+    return FuzzInsert(content);
 }

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target with clang and runs it from the seed corpus.
+# Builds the libFuzzer target with clang and runs it from the seed corpora:
+# fuzz/corpus/ (input.txt of jobshop-insert), fuzz/corpus-convert/ and
+# fuzz/corpus-quality/ (FuzzRun.cpp says how a first byte marks them).
 #   fuzz/run.sh [seconds] [workers]     defaults: 60 seconds, 1 worker
 # New inputs go to fuzz/corpus-work/ (not committed); a crash, leak or
 # timeout is written to fuzz/artifacts/ and makes the script fail.
@@ -17,4 +19,5 @@ args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096
 if [ "$workers" -gt 1 ]; then
     args+=(-fork="$workers" -ignore_crashes=0)
 fi
-./build-fuzz/jobshop-fuzz "${args[@]}" fuzz/corpus-work fuzz/corpus
+./build-fuzz/jobshop-fuzz "${args[@]}" fuzz/corpus-work fuzz/corpus fuzz/corpus-convert \
+    fuzz/corpus-quality

@@ -1,14 +1,18 @@
 // jobshop-convert in-process: every format on ft06, multi-instance files,
 // every rejection, and the round trip of all bundled benchmarks.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestSupport.h"
 #include "driver/ConvertCommand.h"
+#include "formats/Instance.h"
+#include "formats/Loader.h"
 
 namespace jobshop {
 namespace {
@@ -168,7 +172,7 @@ TEST(Convert, RejectionsNameTheLineAndWriteNothing) {
          {},
          ":2: job 1, operation 1 can run on 2 machines"},
         {"2 2\n1 1 1 3\n2 1 1 2 1 2 3\n", {"--from", "fjsp"}, ":2: job 1 has 1 operations"},
-        {"p1 2 2 1 5 3 5 1 2 2 4", {}, "in.txt: maszyna 3 spoza zakresu 1..2"},
+        {"p1 2 2 1 5 3 5 1 2 2 4", {}, "in.txt:1: machine 3 is out of range 1..2"},
         {"p1 1 2\n1 5 2 -4\n", {}, "in.txt: time -4 of job 1, operation 2 is negative"},
         {"1 2 3 4\n", {}, "in.txt: cannot tell the format; name it with --from"},
         {"", {}, "in.txt: cannot tell the format"},
@@ -213,7 +217,8 @@ TEST(Convert, FailedWritesLeaveNothingBehind) {
     }
     EXPECT_EQ(FolderContent(folder.path()), std::vector<std::string>{"taken"});
     EXPECT_EQ(Convert({(folder / "none.txt").string()}).err,
-              "jobshop-convert: " + (folder / "none.txt").string() + ": cannot read the file\n");
+              "jobshop-convert: " + (folder / "none.txt").string() +
+                  ": cannot read the file (No such file or directory)\n");
 
     // A failed standard output is an error too.
     std::ostringstream closed;
@@ -261,6 +266,121 @@ TEST(Convert, UsageErrorsExitTwoWithTheUsage) {
     const Outcome help = Convert({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: " + std::string(kConvertSynopsis)), std::string::npos);
+}
+
+// The format is the one that reads the file, the program's own first: names
+// that look like comments, separators, section titles or counts stay names.
+// A file that two other formats read alike is refused; --from settles it.
+TEST(Convert, DetectsTheFormatThatReadsTheFile) {
+    struct Case {
+        std::string content;
+        std::vector<std::string> args;
+        int status;
+        std::string expected;  // the output, or a part of the message
+    };
+    const std::string both = "1 2\nTimes\n5 6\nMachines\n1 2\ninstance a\nd\n1 2\n0 5 1 6\n";
+    const Case cases[] = {
+        {"#x\n1 2\n1 5 1 3\n", {}, 0, "#x\n1 2\n1 5 1 3\n"},
+        {"++\n1 2\n1 5 1 3\n", {}, 0, "++\n1 2\n1 5 1 3\n"},
+        {"Times\n2 2\n1 5 2 3\n2 4 1 1\n", {}, 0, "Times\n2 2\n1 5 2 3\n2 4 1 1\n"},
+        {"7\n2 2\n1 5 2 3\n2 4 1 1\n", {}, 0, "7\n2 2\n1 5 2 3\n2 4 1 1\n"},
+        {"\xef\xbb\xbftiny 1 1\n1 5\n", {}, 0, "tiny\n1 1\n1 5\n"},
+        {both, {}, 1, "reads as standard and taillard alike; name its format with --from"},
+        {both, {"--from", "taillard"}, 0, "in\n1 2\n1 5 2 6\n"},
+        {"instance\nd\n1 1\n0 5\n", {}, 1, ":1: expected \"instance NAME\""},
+        {"instance a b\nd\n1 1\n0 5\n", {}, 1, ":1: expected \"instance NAME\""},
+        // An unnamed instance starts with its counts; no line is skipped.
+        {"junk\n1 1\n0 5\n",
+         {"--from", "standard"},
+         1,
+         ":1: expected the number of jobs and the number of machines, found \"junk\""},
+        {"instance a\nd\n1 1\n0 5\ninstance a\nd\n1 1\n0 6\n",
+         {"--instance", "a"},
+         1,
+         "holds 2 instances named \"a\" (at 1, 2); choose one with --index"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        TempFolder folder;
+        WriteText(folder / "in.txt", c.content);
+        std::vector<std::string> args = {(folder / "in.txt").string()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome outcome = Convert(args);
+        EXPECT_EQ(outcome.status, c.status) << outcome.err;
+        if (c.status == 0) {
+            EXPECT_EQ(outcome.out, c.expected);
+        } else {
+            EXPECT_NE(outcome.err.find(c.expected), std::string::npos) << outcome.err;
+        }
+    }
+}
+
+// The name rule of the program's loader: what convert writes, jobshop-insert
+// reads back.
+TEST(Convert, RefusesNamesTheProgramWouldRefuse) {
+    TempFolder folder;
+    const std::string longest(kMaxInstanceNameLength, 'n');
+    const std::string tooLong = longest + "n";
+    WriteText(folder / "long.txt", "instance " + tooLong + "\nd\n1 1\n0 5\n");
+    const Outcome fromFile = Convert({(folder / "long.txt").string()});
+    EXPECT_EQ(fromFile.status, 1);
+    EXPECT_NE(fromFile.err.find("the instance name is longer than 237 bytes"), std::string::npos);
+    EXPECT_EQ(Convert({Bundled("ft06"), "--name", tooLong}).status, 2);
+    const Outcome longest237 = Convert({Bundled("ft06"), "--name", longest});
+    ASSERT_EQ(longest237.status, 0);
+    Model model;
+    EXPECT_FALSE(LoadInstance(longest237.out, model));
+}
+
+// Output over the input would lose it: refused as a usage error, through a
+// link too, and the input stays.
+TEST(Convert, RefusesToWriteOverItsInput) {
+    TempFolder folder;
+    const std::string input = (folder / "x.txt").string();
+    WriteText(input, ReadText(Bundled("ft06")));
+    fs::create_symlink("x.txt", folder / "link.txt");
+    for (const std::string& output : {input, (folder / "link.txt").string()}) {
+        SCOPED_TRACE(output);
+        const Outcome outcome = Convert({input, "-o", output, "--to", "standard"});
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_NE(outcome.err.find("is the input file"), std::string::npos);
+        EXPECT_EQ(ReadText(input), ReadText(Bundled("ft06")));
+    }
+}
+
+// The output policy: a link is followed and kept, a FIFO written through and
+// kept, "-" is standard output, and any name the file system takes works
+// (the temporary name never needs more room than the name itself).
+TEST(Convert, WritesThroughLinksFifosAndStandardOutput) {
+    TempFolder folder;
+    const std::string ft06 = Bundled("ft06");
+    const std::string expected = ReadText(ft06);
+
+    WriteText(folder / "old.txt", "old");
+    fs::create_symlink("old.txt", folder / "link.txt");
+    ASSERT_EQ(Convert({ft06, "-o", (folder / "link.txt").string()}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(folder / "link.txt"));
+    EXPECT_EQ(ReadText(folder / "old.txt"), expected);
+
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = ReadText(folder / "fifo"); });
+    const Outcome toFifo = Convert({ft06, "-o", (folder / "fifo").string()});
+    reader.join();
+    EXPECT_EQ(toFifo.status, 0) << toFifo.err;
+    EXPECT_EQ(received, expected);
+    EXPECT_TRUE(fs::is_fifo(folder / "fifo"));
+
+    EXPECT_EQ(Convert({ft06, "-o", "-"}).out, expected);
+
+    const std::string longest = (folder / std::string(255, 'o')).string();
+    EXPECT_EQ(Convert({ft06, "-o", longest}).status, 0);
+    EXPECT_EQ(ReadText(longest), expected);
+    const Outcome tooLong = Convert({ft06, "-o", longest + "o"});
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_NE(tooLong.err.find("the file name is too long"), std::string::npos);
+    EXPECT_EQ(FolderContent(folder.path()),
+              (std::vector<std::string>{"fifo", "link.txt", "old.txt", std::string(255, 'o')}));
 }
 
 }  // namespace

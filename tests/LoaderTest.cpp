@@ -5,7 +5,10 @@
 
 #include "TestSupport.h"
 #include "driver/InsertionOrder.h"
-#include "driver/Loader.h"
+#include "driver/LoadMessages.h"
+#include "formats/InputFile.h"
+#include "formats/Instance.h"
+#include "formats/Loader.h"
 
 namespace jobshop {
 namespace {
@@ -140,6 +143,9 @@ TEST(LoadInstance, RejectsBadFilesWithAMessageNamingTheProblem) {
         {"x 1 2 -1 1 1 1",
          prefix + "maszyna -1 spoza zakresu 1..2: maszyna operacji 1 (zadanie 1).\n"},
         {"x 65536 65536 1 1", prefix + "instancja jest zbyt duza.\n"},
+        // Exactly the most operations the tables hold is not too large.
+        {"x 1 2147483645", prefix + "brak liczby: maszyna operacji 1 (zadanie 1).\n"},
+        {"x 1 1 1 a\x7f", prefix + "niepoprawna liczba \"a\\x7f\": czas operacji 1 (zadanie 1).\n"},
         {"x 2147483647 2", prefix + "instancja jest zbyt duza.\n"},
         {"a/b 1 1 1 1", prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
         {"..\\b 1 1 1 1", prefix + "nazwa instancji nie moze zawierac znakow / ani \\.\n"},
@@ -150,13 +156,41 @@ TEST(LoadInstance, RejectsBadFilesWithAMessageNamingTheProblem) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Model model;
-        const Status status = LoadInstance(c.text, model);
-        ASSERT_FALSE(status.ok());
-        EXPECT_EQ(status.message(), c.message);
+        const std::optional<LoadError> refused = LoadInstance(c.text, model);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(ProgramLoadMessage(*refused, "input.txt"), c.message);
         testing::WriteText(folder / "input.txt", c.text);
-        const Status fromFile = LoadInstanceFile(folder / "input.txt", model);
-        ASSERT_FALSE(fromFile.ok());
-        EXPECT_EQ(fromFile.message(), c.message);
+        const std::optional<LoadError> fromFile = LoadInstanceFile(folder / "input.txt", model);
+        ASSERT_TRUE(fromFile);
+        EXPECT_EQ(ProgramLoadMessage(*fromFile, "input.txt"), c.message);
+    }
+}
+
+// A refusal carries the line its token starts on, so that a page can show
+// it; a missing number points at the last token there is.
+TEST(LoadInstance, RefusalsTellTheLineOfTheToken) {
+    struct Case {
+        const char* text;
+        LoadError::Kind kind;
+        std::int64_t line;
+    };
+    using Kind = LoadError::Kind;
+    const Case cases[] = {
+        {"\n\nx\n2 2\n1 5 2 5\n1 5 2 x\n", Kind::kBadNumber, 6},
+        {"x\n2 2\n1 5 2 5\n\n1 5\n\n", Kind::kMissingNumber, 5},
+        {"x\r\n1 3\r\n1 5\r\n4 5\r\n", Kind::kMachineOutOfRange, 4},
+        {"x 1\n\n-3\n", Kind::kNegativeSize, 3},
+        {"x\n65536\n65536\n", Kind::kTooLarge, 3},
+        {"\n\ta/b 1 1 1 1", Kind::kNameHasSeparator, 2},
+        {"", Kind::kEmpty, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Model model;
+        const std::optional<LoadError> refused = LoadInstance(c.text, model);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->kind, c.kind);
+        EXPECT_EQ(refused->line, c.line);
     }
 }
 
@@ -164,9 +198,9 @@ TEST(LoadInstance, HugeClaimWithShortFileReportsMissingNumber) {
     // 2,000,000 operations claimed, two given: the file ends early, and the
     // tables are not sized for the claim first.
     Model model;
-    const Status status = LoadInstance("big 1000 2000 1 5 2 5", model);
-    ASSERT_FALSE(status.ok());
-    EXPECT_EQ(status.message(),
+    const std::optional<LoadError> refused = LoadInstance("big 1000 2000 1 5 2 5", model);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(ProgramLoadMessage(*refused, "input.txt"),
               "\nBlad w pliku input.txt: brak liczby: maszyna operacji 3 (zadanie 1).\n");
     EXPECT_LT(model.M.capacity(), 100u);
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <map>
 #include <numeric>
 #include <random>
@@ -486,7 +487,7 @@ TEST(ReplayCommand, FailuresWriteNothing) {
         const char* message;
     } cases[] = {
         {"ex 2 1\n1 x\n",
-         "\nBlad w pliku input.txt: niepoprawna liczba \"x\": czas operacji 1 (zadanie 1).\n"},
+         "\nBlad w pliku in.txt: niepoprawna liczba \"x\": czas operacji 1 (zadanie 1).\n"},
         {"cyc 1 2\n1 0 1 0\n",
          "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n"},
     };
@@ -500,6 +501,8 @@ TEST(ReplayCommand, FailuresWriteNothing) {
     }
     TempFolder folder;
     EXPECT_EQ(ReplayIn(folder.path(), {}).err, "\nBlad: nie mozna otworzyc pliku input.txt.\n");
+    EXPECT_EQ(ReplayIn(folder.path(), {"missing.txt"}).err,
+              "\nBlad: nie mozna otworzyc pliku missing.txt.\n");
     WriteText(folder / "input.txt", "ex 1 1\n1 5\n");
     std::filesystem::create_directory(folder / "ex_krok_po_kroku.html");
     const CommandResult r = ReplayIn(folder.path(), {});
@@ -507,6 +510,118 @@ TEST(ReplayCommand, FailuresWriteNothing) {
     EXPECT_EQ(r.err, "\nBlad: nie mozna zapisac pliku ex_krok_po_kroku.html.\n");
     EXPECT_EQ(FolderContent(folder.path()),
               (std::vector<std::string>{"ex_krok_po_kroku.html", "input.txt"}));
+}
+
+// An output through a link to the instance is over the instance.
+TEST(ReplayCommand, RefusesAnOutputLinkedToTheInstance) {
+    TempFolder folder;
+    WriteText(folder / "in.txt", "ex 1 1\n1 5\n");
+    std::filesystem::create_symlink("in.txt", folder / "page.html");
+    const CommandResult r = ReplayIn(folder.path(), {"in.txt", "-o", "page.html"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(ReadText(folder / "in.txt"), "ex 1 1\n1 5\n");
+}
+
+// Both outputs or neither; "-" is standard output, which then carries the
+// page alone; a name is limited by the file system only.
+TEST(ReplayCommand, OutputsFollowTheOutputPolicy) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", "demo 2 2\n1 1 2 2\n2 3 1 4\n");
+    WriteText(folder / "p.html", "old page");
+    const CommandResult halfway =
+        ReplayIn(folder.path(), {"-o", "p.html", "--json", "missing/d.json"});
+    EXPECT_EQ(halfway.status, 1);
+    EXPECT_EQ(halfway.err, "\nBlad: nie mozna zapisac pliku missing/d.json.\n");
+    EXPECT_EQ(ReadText(folder / "p.html"), "old page");
+
+    const CommandResult toStandardOutput = ReplayIn(folder.path(), {"-o", "-"});
+    EXPECT_EQ(toStandardOutput.status, 0) << toStandardOutput.err;
+    EXPECT_TRUE(toStandardOutput.out.starts_with("<!DOCTYPE html>")) << toStandardOutput.out;
+    EXPECT_EQ(toStandardOutput.out.find("Zapisano"), std::string::npos);
+    EXPECT_EQ(ReplayIn(folder.path(), {"-o", "-", "--json", "-"}).status, 2);
+
+    // The default page of the longest names the file system can take, and
+    // of a name whose page it cannot.
+    const std::string fits(255 - std::string("_krok_po_kroku.html").size(), 'n');
+    WriteText(folder / "input.txt", fits + " 1 1\n1 5\n");
+    const CommandResult longest = ReplayIn(folder.path(), {});
+    EXPECT_EQ(longest.status, 0) << longest.err;
+    EXPECT_TRUE(std::filesystem::exists(folder / (fits + "_krok_po_kroku.html")));
+    WriteText(folder / "input.txt", fits + "n 1 1\n1 5\n");
+    const CommandResult tooLong = ReplayIn(folder.path(), {});
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_EQ(tooLong.err,
+              "\nBlad: nazwa pliku " + fits + "n_krok_po_kroku.html jest zbyt dluga.\n");
+    EXPECT_EQ(FolderContent(folder.path()),
+              (std::vector<std::string>{"input.txt", fits + "_krok_po_kroku.html", "p.html"}));
+}
+
+// Standard output that does not take the usage or the closing lines is a
+// failure, as in jobshop-insert.
+TEST(ReplayCommand, FailedStandardOutputFails) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", "demo 2 2\n1 1 2 2\n2 3 1 4\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, std::vector<std::string>{}}) {
+        SCOPED_TRACE(args.size());
+        const std::filesystem::path before = std::filesystem::current_path();
+        std::filesystem::current_path(folder.path());
+        std::ostringstream closed, err;
+        closed.setstate(std::ios::badbit);
+        EXPECT_EQ(RunReplay(args, closed, err), 1);
+        std::filesystem::current_path(before);
+        EXPECT_NE(err.str().find("nie mozna pisac na standardowe wyjscie"), std::string::npos);
+    }
+}
+
+// The page's size is known before the schedule, as a least size, and while
+// recording, as the numbers recorded: neither may pass what is written, or a
+// page that opens would be refused.
+TEST(Replay, SizeBoundsStayBelowTheData) {
+    std::mt19937 rng(1515);
+    const testing::InstanceShape shapes[] = {
+        {.jobs = 1, .machines = 1},
+        {.jobs = 6, .machines = 6},
+        {.jobs = 30, .machines = 10},
+        {.jobs = 40, .machines = 5, .minTime = -3, .maxTime = 5, .revisits = true},
+    };
+    for (const testing::InstanceShape& shape : shapes) {
+        SCOPED_TRACE(shape.jobs * shape.machines);
+        Model model = testing::LoadText(testing::RandomInstanceText(rng, shape));
+        const std::uint64_t least = ReplayJsonLowerBound(model);
+        ReplayRecorder recorder;
+        if (BuildSchedule(model, &recorder) != ScheduleOutcome::kComplete) continue;
+        const std::string json = ReplayJson(recorder.recording());
+        EXPECT_LE(least, recorder.jsonBytes());
+        EXPECT_LE(recorder.jsonBytes(), json.size());
+        // Near enough to stop at the limit rather than far past it.
+        const ReplayRecording& r = recorder.recording();
+        EXPECT_GT(recorder.jsonBytes() + 400 + 16 * r.changes.size() + 4 * r.steps.size() +
+                      3 * r.sequences.size(),
+                  json.size());
+    }
+}
+
+// A page up to the limit is written; one that could not be opened is
+// refused at once, without scheduling.
+TEST(ReplayCommand, RefusesPagesNoBrowserOpens) {
+    TempFolder folder;
+    std::mt19937 rng(30);
+    WriteText(folder / "small.txt",
+              testing::RandomInstanceText(rng, {.jobs = 250, .machines = 20, .name = "small"}));
+    WriteText(folder / "huge.txt",
+              testing::RandomInstanceText(rng, {.jobs = 5000, .machines = 20, .name = "huge"}));
+    const CommandResult small = ReplayIn(folder.path(), {"small.txt"});
+    EXPECT_EQ(small.status, 0) << small.err;
+    const auto start = std::chrono::steady_clock::now();
+    const CommandResult huge = ReplayIn(folder.path(), {"huge.txt"});
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.err,
+              "\nBlad: strona tej instancji mialaby ponad 500 MB, wiecej niz przegladarka moze "
+              "otworzyc.\n");
+    EXPECT_LT(took.count(), 5.0);
+    EXPECT_FALSE(std::filesystem::exists(folder / "huge_krok_po_kroku.html"));
 }
 
 }  // namespace

@@ -204,24 +204,54 @@ TEST(Run, HugeInstancesWithoutOperationsEnd) {
     }
 }
 
-// input.txt that never ends (a pipe kept open) is read only as far as the
-// instance goes.
-TEST(Run, PipeKeptOpenIsReadOnlyToTheLastPair) {
+// A run on an input.txt that is a pipe whose writer sends `text` and keeps it
+// open (for 10 s at the most), and how long the run took.
+std::pair<testing::RunResult, double> RunOnPipeKeptOpen(const std::string& text) {
     TempFolder folder;
-    ASSERT_EQ(::mkfifo((folder / "input.txt").c_str(), 0600), 0);
+    EXPECT_EQ(::mkfifo((folder / "input.txt").c_str(), 0600), 0);
     std::promise<void> done;
-    std::thread writer([&folder, finished = done.get_future()] {
+    std::thread writer([&folder, &text, finished = done.get_future()] {
         std::ofstream fifo(folder / "input.txt");
-        fifo << "pipe 1 2 1 5 2 3\nwhatever follows" << std::flush;
+        fifo << text << std::flush;
         finished.wait_for(std::chrono::seconds(10));
     });
     const auto start = std::chrono::steady_clock::now();
-    const testing::RunResult run = RunInFolder(folder.path());
+    testing::RunResult run = RunInFolder(folder.path());
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     done.set_value();
     writer.join();
+    return {std::move(run), took.count()};
+}
+
+// input.txt that never ends (a pipe kept open) is read only as far as the
+// instance goes.
+TEST(Run, PipeKeptOpenIsReadOnlyToTheLastPair) {
+    const auto [run, seconds] = RunOnPipeKeptOpen("pipe 1 2 1 5 2 3\nwhatever follows");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_LT(took.count(), 5.0);
+    EXPECT_LT(seconds, 5.0);
+}
+
+// A last token that is refused whatever bytes follow ends the reading at
+// once, though the pipe stays open and the token is not yet ended.
+TEST(Run, PipeKeptOpenAfterATokenAlreadyRefusedEndsAtOnce) {
+    struct Case {
+        std::string input;
+        std::string message;
+    };
+    const std::string prefix = "\nBlad w pliku input.txt: ";
+    const Case cases[] = {
+        {"x abc", prefix + "niepoprawna liczba \"abc\": liczba zadan.\n"},
+        {"x 1 1 1 4x", prefix + "niepoprawna liczba \"4x\": czas operacji 1 (zadanie 1).\n"},
+        {"x -1", prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
+        {"x -1 ", prefix + "liczba zadan i liczba maszyn nie moga byc ujemne.\n"},
+        {"x 1 2 3", prefix + "maszyna 3 spoza zakresu 1..2: maszyna operacji 1 (zadanie 1).\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        const auto [run, seconds] = RunOnPipeKeptOpen(c.input);
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_LT(seconds, 5.0);
+    }
 }
 
 // Job 1: 1 (machine 1, p 0) then 2 (machine 2, p -1); job 2: 3 (machine 2,

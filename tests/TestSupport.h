@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
@@ -45,7 +47,7 @@ RunResult RunInFolder(const std::filesystem::path& folder);
 // to the two streams it is given and returns the exit status.
 RunResult RunCommand(const std::function<int(std::ostream& out, std::ostream& err)>& command);
 
-// How the built program is started as a separate process.
+// How a built program is started as a separate process.
 struct ProcessSetup {
     enum class Output { kCaptured, kDiskFull, kClosed };
     Output out = Output::kCaptured;  // standard output: kept, /dev/full or closed
@@ -53,16 +55,31 @@ struct ProcessSetup {
     // AddressSanitizer, which reserves far more).
     bool limitMemory = false;
     int timeoutSeconds = 60;  // killed after that
+    long fileSizeLimit = 0;   // bytes a file may reach (ulimit -f); 0: no limit
 };
 
 struct ProcessResult : RunResult {
     bool timedOut;
     double seconds;
     long peakKilobytes;  // peak resident memory
+    int signal;          // the signal that ended it, or 0
 };
 
-// Runs the built program in `folder`, in a new session (so without a
-// controlling terminal), stdin from /dev/null.
+// A program built beside jobshop-insert ("jobshop-convert", ...).
+std::string BuiltProgram(std::string_view name);
+
+// Starts `program` with `args` in `folder`, in a new session (so without a
+// controlling terminal), stdin from /dev/null, standard output and error
+// into files of `folder`; FinishProcess waits for it (killing it after the
+// setup's time) and collects what it printed.
+pid_t StartProcess(const std::filesystem::path& folder, const std::string& program,
+                   const std::vector<std::string>& args, const ProcessSetup& setup = {});
+ProcessResult FinishProcess(pid_t child, const std::filesystem::path& folder,
+                            const ProcessSetup& setup = {});
+
+// Both in one: runs `program` (default: jobshop-insert) to its end.
+ProcessResult RunProcess(const std::filesystem::path& folder, const std::string& program,
+                         const std::vector<std::string>& args, const ProcessSetup& setup = {});
 ProcessResult RunProgramProcess(const std::filesystem::path& folder,
                                 const ProcessSetup& setup = {});
 

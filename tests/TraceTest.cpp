@@ -1,8 +1,10 @@
 // Whole trace files, byte for byte.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
+#include "RandomInstance.h"
 #include "TestSupport.h"
 #include "driver/Run.h"
 #include "heuristic/InsertionLoop.h"
@@ -170,6 +172,93 @@ TEST(Trace, FlushPointsWriteWhatTheBufferHolds) {
     // Steps on empty machines write 3 times, steps on occupied ones 5 times;
     // the last separator goes out when the driver closes the file.
     EXPECT_EQ(sink.writes.size(), 3u + 3u + 5u + 5u + 1u);
+}
+
+// The trace format written the plain way: every line formatted afresh from
+// the model and the step, nothing kept from the step before.
+class ReferenceTrace final : public StepObserver {
+  public:
+    void OrderFixed(const Model& model) override {
+        text += "Nierosnace czasy wykonania:\n";
+        for (Operation t = 1; t <= model.OpCount; ++t) {
+            const Operation k = model.InsertionOrder[t];
+            text += std::to_string(k) + "(" + std::to_string(model.p[k]) + ")\t";
+        }
+        text += "\n\n";
+    }
+    void StepEvaluated(const Model& model, const EvaluatedStep& step) override {
+        text += "\nTopologicznie:\t";
+        for (Operation r = 1; r <= model.OpCount; ++r)
+            text += std::to_string(step.TopoOrder[r]) + "\t";
+        text += "\n\nLp\tM\tp\tNO\tPO\tNM\tPM\tR\tQ\n";
+        for (Operation k = 1; k <= model.OpCount; ++k) {
+            for (const std::int64_t field :
+                 {std::int64_t{k}, std::int64_t{model.M[k]}, std::int64_t{model.p[k]},
+                  std::int64_t{model.NO[k]}, std::int64_t{model.PO[k]}, std::int64_t{model.NM[k]},
+                  std::int64_t{model.PM[k]}, step.R[k]}) {
+                text += std::to_string(field) + "\t";
+            }
+            text += std::to_string(step.Q[k]) + "\n";
+        }
+        text += "\n\n";
+    }
+    void StepPlaced(const Model& model, const PlacedStep&) override {
+        MachineRows(model);
+        text += "\n" + kStars + "\n\n";
+    }
+    void Closing(const Model& model) {
+        text += model.InstanceName + ", permutacja koncowa PI:\n";
+        MachineRows(model);
+        text += "\nFunkcja celu Cmax = " + std::to_string(model.Cmax) + "\n\n" + kStars + "\n\n";
+    }
+
+    std::string text;
+
+  private:
+    void MachineRows(const Model& model) {
+        for (std::int32_t i = 1; i <= model.MachineCount; ++i) {
+            for (std::int32_t j = 1; j <= model.JobCount; ++j) {
+                text += std::to_string(j <= model.Placed(i) ? model.PI(i)[j] : 0) + "\t";
+            }
+            text += "\n";
+        }
+    }
+};
+
+// The trace writer keeps the text of the table and the topological line in
+// chunks and patches what changed; on instances of several chunks (more
+// than 256 operations), with revisits, ties and times of 0 or below, it
+// writes what the plain writer does, byte for byte. This stands for the
+// benchmarks' whole traces in the quick test run.
+TEST(Trace, KeptTextWritesWhatAPlainWriterWrites) {
+    std::mt19937 rng(2026);
+    const testing::InstanceShape shapes[] = {
+        {.jobs = 30, .machines = 10},
+        {.jobs = 45, .machines = 12, .minTime = 1, .maxTime = 4, .revisits = true},
+        {.jobs = 70, .machines = 6, .minTime = 90, .maxTime = 12000},
+        {.jobs = 40, .machines = 8, .minTime = -2, .maxTime = 3, .revisits = true},
+    };
+    for (const testing::InstanceShape& shape : shapes) {
+        SCOPED_TRACE(shape.jobs * shape.machines);
+        const std::string input = testing::RandomInstanceText(rng, shape);
+        Model kept = LoadText(input);
+        Model plain = kept;
+        testing::RecordingSink sink;
+        TraceOutput out(sink);
+        TraceWriter writer(kept, out);
+        const ScheduleOutcome outcome = BuildSchedule(kept, &writer);
+        ReferenceTrace reference;
+        ASSERT_EQ(BuildSchedule(plain, &reference), outcome);
+        if (outcome == ScheduleOutcome::kComplete) {
+            writer.WriteClosingSection();
+            reference.Closing(plain);
+        }
+        out.Flush();
+        std::string written;
+        for (const std::string& w : sink.writes) written += w;
+        ASSERT_EQ(written.size(), reference.text.size());
+        EXPECT_TRUE(written == reference.text);
+    }
 }
 
 }  // namespace

@@ -61,13 +61,14 @@ void WaitForKeyPress() {
     ::close(fd);
 }
 
-void OccupyClosedStandardStreams() {
+void PrepareProcess() {
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
         // The lowest free number: fd itself, as those below it are open.
         const int held = ::open("/dev/null", O_RDONLY);
         if (held >= 0 && held != fd) ::close(held);
     }
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace jobshop

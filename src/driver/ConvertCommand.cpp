@@ -1,18 +1,23 @@
 #include "driver/ConvertCommand.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <ostream>
 #include <vector>
 
-#include "driver/CommandSupport.h"
+#include "driver/Command.h"
+#include "driver/LoadMessages.h"
 #include "formats/Formats.h"
+#include "formats/InputFile.h"
 #include "formats/InstanceWriter.h"
+#include "formats/Loader.h"
+#include "formats/ProgramFormat.h"
 
 namespace jobshop {
 namespace {
 
-constexpr std::string_view kTool = "jobshop-convert";
+constexpr Voice kVoice{"jobshop-convert", kConvertSynopsis};
 
 struct ConvertOptions {
     std::string file;
@@ -25,12 +30,6 @@ struct ConvertOptions {
     CLI::Option* instanceGiven = nullptr;
     CLI::Option* outputGiven = nullptr;
 };
-
-int Fail(std::ostream& err, const std::string& message) {
-    err << kTool << ": " << message << "\n";
-    err.flush();
-    return kExitBadInput;
-}
 
 void DefineOptions(CLI::App& app, ConvertOptions& options) {
     const std::vector<std::string> formats(kFormatNames.begin(), kFormatNames.end());
@@ -47,8 +46,8 @@ void DefineOptions(CLI::App& app, ConvertOptions& options) {
         ->check(validName);
     app.add_option("--to", options.to, "Format to write: program (default) or standard")
         ->check(CLI::IsMember({"program", "standard"}));
-    options.outputGiven =
-        app.add_option("-o,--output", options.output, "File to write (default: standard output)");
+    options.outputGiven = app.add_option("-o,--output", options.output,
+                                         "File to write, - for standard output (the default)");
     app.add_option("FILE", options.file, "Instance file to read")->required();
 }
 
@@ -72,79 +71,139 @@ std::string NameList(const std::vector<InstanceBlock>& blocks) {
 }
 
 // The block --instance or --index asks for, the first by default; nothing
-// (after a message) when the file has no such instance.
+// (after a message) when the file has no such instance, or more than one of
+// that name.
 std::optional<std::size_t> ChooseInstance(const std::vector<InstanceBlock>& blocks,
-                                          const ConvertOptions& options, std::ostream& err) {
+                                          const ConvertOptions& options, Command& command) {
     const std::string holds = options.file + " holds " + std::to_string(blocks.size()) +
                               (blocks.size() == 1 ? " instance" : " instances");
     if (options.index > 0) {
         if (static_cast<std::size_t>(options.index) <= blocks.size()) return options.index - 1;
-        Fail(err, holds + "; there is no instance " + std::to_string(options.index));
+        command.Fail(holds + "; there is no instance " + std::to_string(options.index));
         return std::nullopt;
     }
     if (options.instanceGiven->count() > 0) {
+        std::vector<std::size_t> named;
         for (std::size_t k = 0; k < blocks.size(); ++k) {
-            if (blocks[k].name == options.instance) return k;
+            if (blocks[k].name == options.instance) named.push_back(k);
         }
-        Fail(err, options.file + ": no instance named " + Quoted(options.instance) +
-                      " (the file holds " + NameList(blocks) + ")");
+        if (named.size() == 1) return named.front();
+        if (named.empty()) {
+            command.Fail(options.file + ": no instance named " + Quoted(options.instance) +
+                         " (the file holds " + NameList(blocks) + ")");
+        } else {
+            std::string positions;
+            for (const std::size_t k : named) {
+                positions += (positions.empty() ? "" : ", ") + std::to_string(k + 1);
+            }
+            command.Fail(options.file + " holds " + std::to_string(named.size()) +
+                         " instances named " + Quoted(options.instance) + " (at " + positions +
+                         "); choose one with --index");
+        }
         return std::nullopt;
     }
     if (blocks.size() > 1) {
-        err << kTool << ": " << holds << "; converting the first, " << blocks[0].name
-            << " (choose with --instance or --index)\n";
+        command.err() << kVoice.name << ": " << holds << "; converting the first, "
+                      << blocks[0].name << " (choose with --instance or --index)\n";
     }
     return 0;
 }
 
-int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
-    const std::optional<std::string> text = ReadInputFile(options.file);
-    if (!text) return Fail(err, options.file + ": cannot read the file");
-    const SourceText source = SplitSource(options.file, *text);
-    std::optional<Format> format = FormatNamed(options.from);
-    if (!format) {
-        format = DetectFormat(source);
-        if (!format) {
-            return Fail(err, options.file +
-                                 ": cannot tell the format; name it with --from (standard, "
-                                 "taillard, fjsp or program)");
-        }
-        err << kTool << ": detected format: " << FormatName(*format) << "\n";
+std::string FormatList(const std::vector<Format>& formats) {
+    std::string list;
+    for (std::size_t k = 0; k < formats.size(); ++k) {
+        list += (k == 0 ? "" : k + 1 == formats.size() ? " and " : ", ");
+        list += FormatName(formats[k]);
     }
-    std::vector<InstanceBlock> blocks = FindInstances(*format, source);
-    NameUnnamed(blocks, options.file);
-    const std::optional<std::size_t> chosen = ChooseInstance(blocks, options, err);
-    if (!chosen) return kExitBadInput;
+    return list;
+}
 
-    Instance instance;
-    if (Status s = ReadInstance(*format, source, blocks[*chosen], instance); !s.ok()) {
-        return Fail(err, s.message());
+// The format --from names, or the one the file is in: the program's own when
+// its loader reads the file, else the only one that reads it, else the one
+// it looks like (whose reader then says what is wrong). Nothing, after a
+// message, when other formats read it alike or it looks like none.
+std::optional<Format> ChooseFormat(const ConvertOptions& options, const SourceText& source,
+                                   Command& command) {
+    if (std::optional<Format> named = FormatNamed(options.from)) return named;
+    const FormatDetection detection = DetectFormat(source);
+    const std::vector<Format>& readable = detection.readable;
+    const bool program =
+        std::find(readable.begin(), readable.end(), Format::kProgram) != readable.end();
+    if (!program && readable.size() > 1) {
+        command.Fail(options.file + " reads as " + FormatList(readable) +
+                     " alike; name its format with --from");
+        return std::nullopt;
     }
+    const std::optional<Format> format = program            ? Format::kProgram
+                                         : readable.empty() ? detection.likely
+                                                            : readable.front();
+    if (!format) {
+        command.Fail(options.file +
+                     ": cannot tell the format; name it with --from (standard, taillard, fjsp "
+                     "or program)");
+        return std::nullopt;
+    }
+    command.err() << kVoice.name << ": detected format: " << FormatName(*format) << "\n";
+    return format;
+}
+
+// The chosen instance of the file in `format`; 0, or 1 after a message.
+int ReadChosen(Format format, const ConvertOptions& options, const SourceText& source,
+               Command& command, Instance& instance) {
+    std::vector<InstanceBlock> blocks = FindInstances(format, source);
+    NameUnnamed(blocks, options.file);
+    const std::optional<std::size_t> chosen = ChooseInstance(blocks, options, command);
+    if (!chosen) return kExitFailure;
+    Status read = Status::Ok();
+    if (format == Format::kProgram) {
+        Model model;
+        if (auto refused = LoadInstance(source.text(), model)) {
+            return command.Fail(ToolLoadMessage(*refused, options.file));
+        }
+        read = ProgramInstance(source, model, instance);
+    } else {
+        read = ReadInstance(format, source, blocks[*chosen], instance);
+    }
+    if (!read.ok()) return command.Fail(read.message());
     instance.InstanceName = options.name.empty() ? blocks[*chosen].name : options.name;
+    return kExitOk;
+}
+
+int Convert(const ConvertOptions& options, Command& command) {
+    const std::string output =
+        options.outputGiven->count() > 0 ? options.output : std::string(kStandardOutputName);
+    if (output != kStandardOutputName && SameFile(output, options.file)) {
+        return command.UsageError("the output " + output + " is the input file");
+    }
+    if (auto e = CheckOutputName(output)) return command.Fail(*e);
+    std::string text;
+    if (auto e = ReadTextFile(options.file, text)) {
+        return command.Fail(ToolTextFileMessage(*e, options.file, TextLimits()));
+    }
+    const SourceText source(options.file, WithoutByteOrderMark(text));
+    const std::optional<Format> format = ChooseFormat(options, source, command);
+    if (!format) return kExitFailure;
+    Instance instance;
+    if (const int status = ReadChosen(*format, options, source, command, instance)) return status;
     if (const std::optional<std::string> problem = NameProblem(instance.InstanceName)) {
-        return Fail(err, options.file + ": " + *problem + " (" + Quoted(instance.InstanceName) +
-                             "); give another with --name");
+        return command.Fail(options.file + ": " + *problem + " (" + Quoted(instance.InstanceName) +
+                            "); give another with --name");
     }
     const std::string converted =
         options.to == "standard" ? StandardText(instance) : ProgramText(instance);
-    if (options.outputGiven->count() > 0) {
-        const Status written = WriteFileAtomically(options.output, converted);
-        return written.ok() ? kExitOk : Fail(err, written.message());
-    }
-    return WriteAll(out, converted) ? kExitOk : Fail(err, std::string(kStdoutFailure));
+    return command.Write(std::vector<OutputFile>{{output, {converted}}});
 }
 
 }  // namespace
 
 int RunConvert(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    Command command(kVoice, out, err);
     CLI::App app("Converts one job-shop instance into the program's input format.",
-                 std::string(kTool));
+                 std::string(kVoice.name));
     ConvertOptions options;
     DefineOptions(app, options);
-    if (const std::optional<int> status = ParseArguments(app, kConvertSynopsis, args, out, err)) {
-        return *status;
-    }
-    return Convert(options, out, err);
+    if (const std::optional<int> status = command.Parse(app, args)) return *status;
+    return Convert(options, command);
 }
 
 }  // namespace jobshop

@@ -8,9 +8,10 @@
 #include <ostream>
 #include <vector>
 
-#include "driver/CommandSupport.h"
+#include "driver/Command.h"
 #include "driver/InsertionOrder.h"
-#include "formats/ProgramFormat.h"
+#include "driver/LoadMessages.h"
+#include "formats/InputFile.h"
 #include "formats/TextLines.h"
 #include "heuristic/InsertionLoop.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kTool = "jobshop-quality";
+constexpr Voice kVoice{"jobshop-quality", kQualitySynopsis};
 constexpr std::string_view kBoundsFile = "bounds.tsv";
 // The classic families in the order they are usually listed; others follow
 // in alphabetical order.
@@ -46,12 +47,6 @@ struct FamilySummary {
     std::int32_t count = 0;
     std::vector<double> gaps;
 };
-
-int Fail(std::ostream& err, const std::string& message) {
-    err << kTool << ": " << message << "\n";
-    err.flush();
-    return kExitBadInput;
-}
 
 // The makespan of the heuristic's schedule, built without a trace; nothing
 // when the schedule graph closes a cycle.
@@ -82,11 +77,13 @@ Status ReadBound(const SourceText& source, std::int32_t line, std::string_view c
 // bounds.tsv: a header naming the columns, then one row per instance; only
 // the columns name, lower_bound and upper_bound are read.
 Status ReadBounds(const fs::path& path, BoundsTable& table) {
-    const std::optional<std::string> text = ReadInputFile(path);
-    if (!text) return Status::Failure(path.string() + ": cannot read the file");
-    const SourceText source = SplitSource(path.string(), *text);
-    if (source.lines.empty()) return source.ErrorAt(0, "the file is empty");
-    const std::vector<std::string_view> header = Cells(source.lines[0].text);
+    std::string text;
+    if (auto e = ReadTextFile(path, text)) {
+        return Status::Failure(ToolTextFileMessage(*e, path.string(), TextLimits()));
+    }
+    const SourceText source(path.string(), WithoutByteOrderMark(text));
+    if (source.LineCount() == 0) return source.ErrorAt(0, "the file is empty");
+    const std::vector<std::string_view> header = Cells(source.Line(0).text);
     std::array<std::size_t, 3> at{};
     const std::array<std::string_view, 3> columns = {"name", "lower_bound", "upper_bound"};
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -96,8 +93,8 @@ Status ReadBounds(const fs::path& path, BoundsTable& table) {
         }
     }
     const std::size_t needed = *std::max_element(at.begin(), at.end()) + 1;
-    for (std::size_t i = 1; i < source.lines.size(); ++i) {
-        const TextLine& line = source.lines[i];
+    for (std::size_t i = 1; i < source.LineCount(); ++i) {
+        const TextLine line = source.Line(i);
         if (line.tokens.empty()) continue;
         const std::vector<std::string_view> cells = Cells(line.text);
         if (cells.size() < needed) {
@@ -106,13 +103,17 @@ Status ReadBounds(const fs::path& path, BoundsTable& table) {
                                                    std::to_string(cells.size()));
         }
         Bounds bounds;
-        if (Status s = ReadBound(source, line.number, columns[1], cells[at[1]], bounds.lower);
-            !s.ok()) {
-            return s;
+        for (const std::size_t c : {1, 2}) {
+            std::optional<std::int32_t>& bound = c == 1 ? bounds.lower : bounds.upper;
+            if (Status s = ReadBound(source, line.number, columns[c], cells[at[c]], bound);
+                !s.ok()) {
+                return s;
+            }
         }
-        if (Status s = ReadBound(source, line.number, columns[2], cells[at[2]], bounds.upper);
-            !s.ok()) {
-            return s;
+        if (bounds.lower && bounds.upper && *bounds.lower > *bounds.upper) {
+            return source.ErrorAt(line.number, "lower_bound " + std::to_string(*bounds.lower) +
+                                                   " is above upper_bound " +
+                                                   std::to_string(*bounds.upper));
         }
         if (!table.emplace(cells[at[0]], bounds).second) {
             return source.ErrorAt(line.number,
@@ -122,10 +123,14 @@ Status ReadBounds(const fs::path& path, BoundsTable& table) {
     return Status::Ok();
 }
 
+// The instance files of the folder, sorted. A name whose file cannot even
+// be looked at (a loop of links) is kept: reading it says what is wrong.
 Status InstanceFiles(const fs::path& folder, std::vector<fs::path>& files) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().extension() == ".txt" && it->is_regular_file()) files.push_back(it->path());
+        if (it->path().extension() != ".txt") continue;
+        std::error_code unknown;
+        if (it->is_regular_file(unknown) || unknown) files.push_back(it->path());
     }
     if (error) return Status::Failure(folder.string() + ": cannot read the folder");
     if (files.empty()) return Status::Failure(folder.string() + ": no instance files (*.txt)");
@@ -134,10 +139,10 @@ Status InstanceFiles(const fs::path& folder, std::vector<fs::path>& files) {
 }
 
 Status RunInstance(const fs::path& path, QualityRow& row) {
-    const std::optional<std::string> text = ReadInputFile(path);
-    if (!text) return Status::Failure(path.string() + ": cannot read the file");
     Model model;
-    if (Status s = LoadProgramText(*text, path.string(), model); !s.ok()) return s;
+    if (auto refused = LoadInstanceFile(path, model)) {
+        return Status::Failure(ToolLoadMessage(*refused, path.string()));
+    }
     SortInsertionOrder(model);
     const std::optional<Time> cmax = HeuristicCmax(model);
     if (!cmax) {
@@ -240,16 +245,24 @@ std::string MarkdownReport(const std::vector<QualityRow>& rows) {
     return text + "\n" + FamilyTable(rows);
 }
 
-// Every instance of the folder with its bounds, sorted by family.
-Status CollectRows(const fs::path& folder, std::vector<QualityRow>& rows) {
+// Every instance of the folder with its bounds, sorted by family. A file
+// that is not an instance, or whose schedule closes a cycle, is reported on
+// `err` and left out; `skipped` counts them.
+Status CollectRows(const fs::path& folder, std::vector<QualityRow>& rows, Command& command,
+                   int& skipped) {
     std::vector<fs::path> files;
     if (Status s = InstanceFiles(folder, files); !s.ok()) return s;
     BoundsTable bounds;
     if (Status s = ReadBounds(folder / kBoundsFile, bounds); !s.ok()) return s;
     for (const fs::path& file : files) {
-        QualityRow& row = rows.emplace_back();
-        if (Status s = RunInstance(file, row); !s.ok()) return s;
+        QualityRow row;
+        if (Status s = RunInstance(file, row); !s.ok()) {
+            command.Fail(s.message());
+            ++skipped;
+            continue;
+        }
         if (const auto it = bounds.find(row.name); it != bounds.end()) row.bounds = it->second;
+        rows.push_back(std::move(row));
     }
     SortByFamily(rows);
     return Status::Ok();
@@ -259,22 +272,26 @@ Status CollectRows(const fs::path& folder, std::vector<QualityRow>& rows) {
 
 int RunQuality(std::span<const std::string> args, const fs::path& defaultFolder, std::ostream& out,
                std::ostream& err) {
+    Command command(kVoice, out, err);
     CLI::App app(
         "Runs the heuristic on every instance of a folder and compares each Cmax "
         "with the best known bounds.",
-        std::string(kTool));
+        std::string(kVoice.name));
     std::string folder = defaultFolder.string();
     bool tsv = false;
     app.add_option("FOLDER", folder, "Folder of instance files (*.txt) and bounds.tsv")
         ->capture_default_str();
     app.add_flag("--tsv", tsv, "Print the rows alone, tab-separated");
-    if (const std::optional<int> status = ParseArguments(app, kQualitySynopsis, args, out, err)) {
-        return *status;
-    }
+    if (const std::optional<int> status = command.Parse(app, args)) return *status;
     std::vector<QualityRow> rows;
-    if (Status s = CollectRows(folder, rows); !s.ok()) return Fail(err, s.message());
-    const std::string report = tsv ? TsvReport(rows) : MarkdownReport(rows);
-    return WriteAll(out, report) ? kExitOk : Fail(err, std::string(kStdoutFailure));
+    int skipped = 0;
+    if (Status s = CollectRows(folder, rows, command, skipped); !s.ok()) {
+        return command.Fail(s.message());
+    }
+    const int printed = command.Print(tsv ? TsvReport(rows) : MarkdownReport(rows));
+    if (printed != kExitOk || skipped == 0) return printed;
+    return command.Fail(std::to_string(skipped) + (skipped == 1 ? " file was" : " files were") +
+                        " left out (see above)");
 }
 
 }  // namespace jobshop

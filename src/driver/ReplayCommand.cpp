@@ -1,20 +1,17 @@
 #include "driver/ReplayCommand.h"
 
-#include <CLI/CLI.hpp>
 #include <new>
 #include <optional>
 #include <ostream>
-#include <system_error>
 #include <vector>
 
-#include "driver/CommandSupport.h"
-#include "driver/Loader.h"
+#include "driver/Command.h"
+#include "driver/LoadMessages.h"
 #include "driver/Run.h"
 #include "heuristic/InsertionLoop.h"
 #include "report/ReplayJson.h"
 #include "report/ReplayPage.h"
 #include "report/ReplayRecorder.h"
-#include "report/TraceOutput.h"
 
 namespace jobshop {
 namespace {
@@ -27,8 +24,9 @@ constexpr const char* kUsage =
     "\n"
     "  INSTANCJA    plik instancji (domyslnie input.txt w biezacym katalogu)\n"
     "  -o STRONA    plik strony (domyslnie <nazwa>_krok_po_kroku.html\n"
-    "               w biezacym katalogu)\n"
-    "  --json DANE  zapisuje takze same dane strony (JSON)\n"
+    "               w biezacym katalogu; - to standardowe wyjscie)\n"
+    "  --json DANE  zapisuje takze same dane strony (JSON; - to standardowe\n"
+    "               wyjscie)\n"
     "  -h, --help   wyswietla ten opis\n";
 
 // Every number of the page's data must survive a JSON reader that holds
@@ -36,147 +34,128 @@ constexpr const char* kUsage =
 // estimate and change stays within 2^53 in magnitude.
 constexpr std::int32_t kMaxReplayOpCount = 1 << 20;
 
+constexpr Voice kVoice{"jobshop-replay", kUsage, true};
+
 struct ReplayOptions {
     std::string instance = std::string(kInstanceFileName);
     std::optional<std::string> page;
     std::optional<std::string> json;
 };
 
-struct UsageError {
-    std::string message;
-};
-
-// The options, or the reason they are wrong. --help is reported as nothing.
-std::optional<ReplayOptions> ParseOptions(std::span<const std::string> args,
-                                          std::optional<UsageError>& error) {
-    ReplayOptions options;
-    CLI::App app;
-    app.set_help_flag();  // help is our own text, in the program's language
-    bool help = false;
-    app.add_flag("-h,--help", help);
-    app.add_option("INSTANCE", options.instance);
-    app.add_option("-o", options.page);
-    app.add_option("--json", options.json);
-    app.allow_extras();
-    // CLI11 consumes its arguments from the back.
-    std::vector<std::string> reversed(args.rbegin(), args.rend());
-    try {
-        app.parse(reversed);
-    } catch (const CLI::ParseError& e) {
-        const std::string name = e.get_name();
-        if (name == "ArgumentMismatch") {
-            error = UsageError{"opcja wymaga jednej nazwy pliku i moze wystapic tylko raz"};
-        } else {
-            error = UsageError{"niepoprawne argumenty"};
-        }
-        return std::nullopt;
-    }
-    if (help) return std::nullopt;
-    if (!app.remaining().empty()) {
-        error = UsageError{"nieznany argument: " + app.remaining().front()};
-        return std::nullopt;
-    }
+// The options, checked as far as they can be before anything is read; a
+// usage error says what is wrong.
+std::optional<std::string> CheckOptions(const CLI::App& app, const ReplayOptions& options) {
+    if (!app.remaining().empty()) return "nieznany argument: " + app.remaining().front();
     for (const auto* value : {&options.page, &options.json}) {
-        if (*value && (*value)->empty()) {
-            error = UsageError{"pusta nazwa pliku"};
-            return std::nullopt;
-        }
+        if (*value && (*value)->empty()) return "pusta nazwa pliku";
     }
-    if (options.instance.empty()) {
-        error = UsageError{"pusta nazwa pliku instancji"};
-        return std::nullopt;
-    }
-    return options;
+    if (options.instance.empty()) return "pusta nazwa pliku instancji";
+    return std::nullopt;
 }
 
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    const auto absolute = [](const std::filesystem::path& p) {
-        std::error_code e;
-        return std::filesystem::absolute(p, e).lexically_normal();
-    };
-    return absolute(a) == absolute(b);
+bool IsStandardOutput(const std::optional<std::string>& path) {
+    return path && *path == kStandardOutputName;
 }
 
 // A second output over the instance or over the other output would lose
-// what the user has, so it is refused before anything is read.
-std::optional<UsageError> CheckTargets(const ReplayOptions& options, const std::string& page) {
-    if (SameFile(page, options.instance) ||
-        (options.json && SameFile(*options.json, options.instance))) {
-        return UsageError{"plik wyjsciowy nie moze byc plikiem instancji"};
+// what the user has, so it is refused before anything is written.
+std::optional<std::string> CheckTargets(const ReplayOptions& options, const std::string& page) {
+    const auto overInstance = [&](const std::string& path) {
+        return path != kStandardOutputName && SameFile(path, options.instance);
+    };
+    if (overInstance(page) || (options.json && overInstance(*options.json))) {
+        return "plik wyjsciowy nie moze byc plikiem instancji";
     }
-    if (options.json && SameFile(*options.json, page)) {
-        return UsageError{"strona i dane nie moga trafic do tego samego pliku"};
+    if (options.json && (page == *options.json || SameFile(*options.json, page))) {
+        return "strona i dane nie moga trafic do tego samego pliku";
     }
     return std::nullopt;
 }
 
-int ReportUsageError(const UsageError& error, std::ostream& err) {
-    err << "Blad: " << error.message << ".\n\n" << kUsage;
-    err.flush();
-    return 2;
+// The largest page a browser opens: Chromium holds a text of at most
+// 2^29 - 24 characters (about 537 MB) in one string, and the page's data
+// must be one. Its pages of 480 MB open in about 11 s.
+constexpr std::uint64_t kMaxPageBytes = 500'000'000;
+
+Status PageTooLarge() {
+    return Status::Failure(
+        "\nBlad: strona tej instancji mialaby ponad 500 MB, wiecej niz przegladarka "
+        "moze otworzyc.\n");
 }
 
-// Schedules the loaded instance while recording it; the page's data.
-Status RecordSchedule(Model& model, std::string& json) {
-    if (model.OpCount > kMaxReplayOpCount) return TooLargeFailure();
-    ReplayRecorder recorder;
-    if (BuildSchedule(model, &recorder) != ScheduleOutcome::kComplete) return CycleFailure();
+// Schedules the loaded, sorted instance while recording it; the page's data.
+// A page too large to open is refused before the schedule when its least
+// size tells, else as soon as the recording passes the limit.
+Status RecordSchedule(Model& model, const std::string& instance, std::string& json) {
+    if (model.OpCount > kMaxReplayOpCount) return TooLargeFailure(instance);
+    const std::uint64_t frame = ReplayPageTemplate().size() - kReplayDataMarker.size();
+    if (frame + ReplayJsonLowerBound(model) > kMaxPageBytes) return PageTooLarge();
+    ReplayRecorder recorder(kMaxPageBytes - frame);
+    switch (BuildSchedule(model, &recorder)) {
+        case ScheduleOutcome::kComplete:
+            break;
+        case ScheduleOutcome::kCycle:
+            return CycleFailure();
+        case ScheduleOutcome::kStopped:
+            return PageTooLarge();
+    }
     json = ReplayJson(recorder.recording());
-    return Status::Ok();
+    return frame + json.size() > kMaxPageBytes ? PageTooLarge() : Status::Ok();
 }
 
-// The file is replaced at once or left as it was; the failure is told in the
-// program's words.
-Status WriteOutput(const std::string& path, std::string_view content) {
-    return WriteFileAtomically(path, content).ok() ? Status::Ok() : TraceWriteFailure(path);
+// The page's text around its data, so the page is written without a copy
+// of the data.
+std::vector<std::string_view> PagePieces(std::string_view json) {
+    const std::string_view page = ReplayPageTemplate();
+    const std::size_t at = page.find(kReplayDataMarker);
+    return {page.substr(0, at), json, page.substr(at + kReplayDataMarker.size())};
 }
 
 // The default page name comes from the instance, so its targets are checked
 // once it is loaded, still before anything is written.
-Status Replay(const ReplayOptions& options, std::ostream& out, std::optional<UsageError>& usage) {
+int Replay(const ReplayOptions& options, Command& command) {
     Model model;
-    if (Status s = LoadSortedInstance(options.instance, model); !s.ok()) return s;
-    const std::string page = options.page.value_or(model.InstanceName + "_krok_po_kroku.html");
-    usage = CheckTargets(options, page);
-    if (usage) return Status::Ok();
-    std::string json;
-    if (Status s = RecordSchedule(model, json); !s.ok()) return s;
-    if (Status s = WriteOutput(page, ReplayPage(json)); !s.ok()) return s;
-    out << "Zapisano strone " << page << "\n";
-    if (options.json) {
-        if (Status s = WriteOutput(*options.json, json); !s.ok()) return s;
-        out << "Zapisano dane " << *options.json << "\n";
+    if (auto refused = LoadSortedInstance(options.instance, model)) {
+        return command.Fail(ProgramLoadMessage(*refused, options.instance));
     }
-    return Status::Ok();
+    const std::string page = options.page.value_or(model.InstanceName + "_krok_po_kroku.html");
+    if (auto usage = CheckTargets(options, page)) return command.UsageError(*usage);
+    std::vector<OutputFile> outputs = {{page, {}}};
+    if (options.json) outputs.push_back({*options.json, {}});
+    for (const OutputFile& output : outputs) {
+        if (auto e = CheckOutputName(output.path)) return command.Fail(*e);
+    }
+    std::string json;
+    if (Status s = RecordSchedule(model, options.instance, json); !s.ok()) {
+        return command.Fail(s.message());
+    }
+    outputs[0].pieces = PagePieces(json);
+    if (options.json) outputs[1].pieces = {json};
+    if (const int status = command.Write(outputs)) return status;
+    // Standard output that carries a page or data has room for nothing else.
+    if (page == kStandardOutputName || IsStandardOutput(options.json)) return kExitOk;
+    std::string written = "Zapisano strone " + page + "\n";
+    if (options.json) written += "Zapisano dane " + *options.json + "\n";
+    return command.Print(written, kOutputFailure);
 }
 
 }  // namespace
 
 int RunReplay(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-    std::optional<UsageError> usage;
-    const std::optional<ReplayOptions> options = ParseOptions(args, usage);
-    if (usage) return ReportUsageError(*usage, err);
-    if (!options) {
-        out << kUsage;
-        out.flush();
-        return 0;
-    }
-    Status status = Status::Ok();
+    Command command(kVoice, out, err);
+    ReplayOptions options;
+    CLI::App app;
+    app.add_option("INSTANCE", options.instance);
+    app.add_option("-o", options.page);
+    app.add_option("--json", options.json);
+    app.allow_extras();
+    if (const std::optional<int> status = command.Parse(app, args)) return *status;
+    if (auto usage = CheckOptions(app, options)) return command.UsageError(*usage);
     try {
-        status = Replay(*options, out, usage);
+        return Replay(options, command);
     } catch (const std::bad_alloc&) {
-        status = TooLargeFailure();
+        return command.Fail(TooLargeFailure(options.instance).message());
     }
-    out.flush();
-    if (usage) return ReportUsageError(*usage, err);
-    if (!status.ok()) {
-        err << status.message();
-        err.flush();
-        return 1;
-    }
-    return 0;
 }
 
 }  // namespace jobshop

@@ -5,7 +5,8 @@
 #include <ostream>
 
 #include "driver/InsertionOrder.h"
-#include "driver/Loader.h"
+#include "driver/LoadMessages.h"
+#include "formats/InputFile.h"
 #include "heuristic/InsertionLoop.h"
 #include "report/TraceOutput.h"
 #include "report/TraceWriter.h"
@@ -51,10 +52,10 @@ Status AppendClosingSection(const Model& model, TraceDestination& traces) {
 
 }  // namespace
 
-Status LoadSortedInstance(const std::filesystem::path& file, Model& model) {
-    if (Status s = LoadInstanceFile(file, model); !s.ok()) return s;
+std::optional<LoadError> LoadSortedInstance(const std::filesystem::path& file, Model& model) {
+    if (auto refused = LoadInstanceFile(file, model)) return refused;
     SortInsertionOrder(model);
-    return Status::Ok();
+    return std::nullopt;
 }
 
 Status CycleFailure() {
@@ -62,8 +63,10 @@ Status CycleFailure() {
         "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n");
 }
 
-Status TooLargeFailure() {
-    return Status::Failure("\nBlad w pliku input.txt: instancja jest zbyt duza.\n");
+Status TooLargeFailure(std::string_view file) {
+    LoadError tooLarge;
+    tooLarge.kind = LoadError::Kind::kTooLarge;
+    return Status::Failure(ProgramLoadMessage(tooLarge, file));
 }
 
 Status RunSchedule(Model& model, TraceDestination& traces) {
@@ -93,8 +96,11 @@ int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
     Status status = Status::Ok();
     try {
         Model model;
-        status = LoadSortedInstance(folder / kInstanceFileName, model);
-        if (status.ok()) status = RunSchedule(model, traces);
+        if (auto refused = LoadSortedInstance(folder / kInstanceFileName, model)) {
+            status = Status::Failure(ProgramLoadMessage(*refused, kInstanceFileName));
+        } else {
+            status = RunSchedule(model, traces);
+        }
     } catch (const std::bad_alloc&) {
         status = TooLargeFailure();
     }

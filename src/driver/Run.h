@@ -2,12 +2,18 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
+#include <string_view>
 
 #include "driver/TraceDestination.h"
+#include "formats/Loader.h"
 #include "model/Model.h"
 #include "model/Status.h"
 
 namespace jobshop {
+
+// The instance file the program reads from its working folder.
+inline constexpr std::string_view kInstanceFileName = "input.txt";
 
 // The console texts of the run.
 inline constexpr const char* kStartTexts[] = {
@@ -32,13 +38,14 @@ int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
 int RunProgram(std::istream& in, std::ostream& out, std::ostream& err,
                const std::filesystem::path& folder, TraceDestination& traces);
 
-// Loads the instance in `file` and sorts its InsertionOrder. The messages are
-// the program's own, which name input.txt whatever the file is called.
-Status LoadSortedInstance(const std::filesystem::path& file, Model& model);
+// Loads the instance in `file` and sorts its InsertionOrder.
+[[nodiscard]] std::optional<LoadError> LoadSortedInstance(const std::filesystem::path& file,
+                                                          Model& model);
 
 // The failures of a run that do not come from loading or writing.
-Status CycleFailure();     // the schedule graph closed a cycle
-Status TooLargeFailure();  // the instance does not fit in memory
+Status CycleFailure();  // the schedule graph closed a cycle
+// The instance in `file` does not fit in memory.
+Status TooLargeFailure(std::string_view file = kInstanceFileName);
 
 // Builds the schedule of a loaded, sorted instance, writes the whole trace
 // (created or emptied first, the closing section appended after the

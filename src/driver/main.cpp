@@ -4,7 +4,7 @@
 #include "driver/Run.h"
 
 int main() {
-    jobshop::OccupyClosedStandardStreams();
+    jobshop::PrepareProcess();
     const int status = jobshop::RunProgram(std::cin, std::cout, std::cerr, ".");
     jobshop::WaitForKeyPress();
     return status;

@@ -1,10 +1,6 @@
-#include <iostream>
-#include <string>
-#include <vector>
-
+#include "driver/Command.h"
 #include "driver/ReplayCommand.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    return jobshop::RunReplay(args, std::cout, std::cerr);
+    return jobshop::RunMain(argc, argv, jobshop::RunReplay);
 }

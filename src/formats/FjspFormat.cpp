@@ -76,7 +76,7 @@ bool IsFjspJobLine(const TextLine& line) {
 }
 
 std::vector<InstanceBlock> FindFjspInstances(const SourceText& source) {
-    return {{"", 0, source.lines.size()}};
+    return {{"", 0, source.LineCount()}};
 }
 
 Status ReadFjspInstance(const SourceText& source, const InstanceBlock& block, Instance& instance) {

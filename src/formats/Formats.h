@@ -20,13 +20,24 @@ inline constexpr std::array<std::string_view, 4> kFormatNames = {"standard", "ta
 std::string_view FormatName(Format format);
 std::optional<Format> FormatNamed(std::string_view name);
 
-// The format a file's content looks like, or nothing when it matches none.
-std::optional<Format> DetectFormat(const SourceText& source);
+// What a file's content says about its format.
+struct FormatDetection {
+    // The formats that read the file's first instance without a fault, the
+    // program's own among them when its loader reads the file.
+    std::vector<Format> readable;
+    // The format the file's layout looks like, or nothing when it looks like
+    // none: the one to read it with when no format reads it, so that the
+    // refusal says what is wrong.
+    std::optional<Format> likely;
+};
+FormatDetection DetectFormat(const SourceText& source);
 
 // The instances a file of `format` holds, in file order (at least one).
 std::vector<InstanceBlock> FindInstances(Format format, const SourceText& source);
 
-// Reads one of them; a rejection names the line and what is wrong.
+// Reads one of them in one of the line formats (standard, taillard, fjsp;
+// the program's own is read by its loader); a rejection names the line and
+// what is wrong.
 Status ReadInstance(Format format, const SourceText& source, const InstanceBlock& block,
                     Instance& instance);
 

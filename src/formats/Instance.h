@@ -34,9 +34,19 @@ struct InstanceBlock {
     std::size_t end = 0;
 };
 
-// Why `name` cannot name an instance, or nothing when it can. The program
-// writes its trace under the name, so it must be one word that stays in the
-// working folder.
+// The longest instance name: the trace's file name, the name followed by
+// "_krok_po_kroku.txt", must fit the 255 bytes a file name may have.
+inline constexpr std::size_t kMaxInstanceNameLength = 237;
+
+// The trace is written in the working folder and nowhere else, so a name
+// holds no path separator.
+constexpr bool IsPathSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// Why `name` cannot name an instance, or nothing when it can: the rule of
+// the program's loader (no separator, at most kMaxInstanceNameLength bytes),
+// and one word of printable bytes, so that the name reads back as written.
 std::optional<std::string> NameProblem(std::string_view name);
 
 }  // namespace jobshop

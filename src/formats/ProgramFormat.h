@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "formats/Instance.h"
@@ -11,17 +9,16 @@
 
 namespace jobshop {
 
-// The program's own input format, read by the program's own loader so that
-// every tool accepts and rejects exactly what jobshop-insert does. A rejection
-// names `displayName` where the program's message names input.txt.
-Status LoadProgramText(std::string_view text, const std::string& displayName, Model& model);
+// The program's own input format is read by the program's own loader
+// (formats/Loader.h), so that every tool accepts exactly what
+// jobshop-insert does. These are the conversion's parts around it.
 
 // The whole file as one instance, named by its first word.
 std::vector<InstanceBlock> FindProgramInstances(const SourceText& source);
 
-// The loader's rules, and the conversion's: times are not negative and an
-// instance has at least one job and one machine.
-Status ReadProgramInstance(const SourceText& source, const InstanceBlock& block,
-                           Instance& instance);
+// The instance a loaded model holds, under the conversion's further rules:
+// times are not negative and an instance has at least one job and one
+// machine. The format has no lines, so a refusal names the file alone.
+Status ProgramInstance(const SourceText& source, const Model& model, Instance& instance);
 
 }  // namespace jobshop

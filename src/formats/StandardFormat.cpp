@@ -43,28 +43,41 @@ Status ReadJobLine(const SourceText& source, const TextLine& line, std::int32_t 
 }  // namespace
 
 bool IsInstanceLine(const TextLine& line) {
-    return line.tokens.size() == 2 && line.tokens[0] == "instance";
+    return !line.tokens.empty() && line.tokens[0] == "instance";
 }
 
 std::vector<InstanceBlock> FindStandardInstances(const SourceText& source) {
     std::vector<InstanceBlock> blocks;
-    for (std::size_t i = 0; i < source.lines.size(); ++i) {
-        if (!IsInstanceLine(source.lines[i])) continue;
+    for (std::size_t i = 0; i < source.LineCount(); ++i) {
+        const TextLine line = source.Line(i);
+        if (!IsInstanceLine(line)) continue;
         if (!blocks.empty()) blocks.back().end = i;
-        blocks.push_back({std::string(source.lines[i].tokens[1]), i + 1, source.lines.size()});
+        const std::string_view name = line.tokens.size() == 2 ? line.tokens[1] : "";
+        blocks.push_back({std::string(name), i + 1, source.LineCount()});
     }
-    if (blocks.empty()) blocks.push_back({"", 0, source.lines.size()});
+    if (blocks.empty()) blocks.push_back({"", 0, source.LineCount()});
     return blocks;
 }
 
 Status ReadStandardInstance(const SourceText& source, const InstanceBlock& block,
                             Instance& instance) {
     instance = Instance{block.name, 0, 0, {}};
+    if (block.begin > 0) {
+        const TextLine header = source.Line(block.begin - 1);
+        if (header.tokens.size() != 2) {
+            return source.ErrorAt(header.number,
+                                  "expected \"instance NAME\", one word after "
+                                  "\"instance\", found " +
+                                      Quoted(header.text));
+        }
+    }
     LineCursor cursor(source, block.begin, block.end);
     const TextLine* sizes = cursor.Next();
-    // A named instance has its line of description first; tolerate a file
-    // that leaves it out.
-    if (!block.name.empty() && sizes != nullptr && !IsSizeLine(*sizes)) sizes = cursor.Next();
+    // An instance introduced by its `instance` line has its line of
+    // description first; tolerate a file that leaves it out. One without
+    // (the JSPLIB layout, named after its file later) starts with its counts.
+    const bool introduced = block.begin > 0;
+    if (introduced && sizes != nullptr && !IsSizeLine(*sizes)) sizes = cursor.Next();
     if (sizes == nullptr) {
         return source.ErrorAt(cursor.LastLine(),
                               "the instance ends before its line of job and machine counts");

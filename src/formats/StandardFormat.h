@@ -15,7 +15,8 @@ namespace jobshop {
 // the `instance` line and the description and start with comment lines of '#'
 // (the JSPLIB layout).
 
-// Whether the line introduces an instance ("instance NAME").
+// Whether the line introduces an instance ("instance NAME"); reading the
+// instance refuses such a line without exactly one name.
 bool IsInstanceLine(const TextLine& line);
 
 // One block per `instance` line, or the whole file as one unnamed instance.

@@ -81,9 +81,9 @@ Status ReadHeader(const SourceText& source, LineCursor& cursor, Instance& instan
 }
 
 // The index of the last data line before line i, or i when there is none.
-std::size_t PreviousDataLine(const std::vector<TextLine>& lines, std::size_t i) {
+std::size_t PreviousDataLine(const SourceText& source, std::size_t i) {
     for (std::size_t j = i; j > 0; --j) {
-        if (IsDataLine(lines[j - 1])) return j - 1;
+        if (IsDataLine(source.Line(j - 1))) return j - 1;
     }
     return i;
 }
@@ -92,17 +92,17 @@ std::size_t PreviousDataLine(const std::vector<TextLine>& lines, std::size_t i) 
 
 std::vector<InstanceBlock> FindTaillardInstances(const SourceText& source) {
     std::vector<InstanceBlock> blocks;
-    const std::vector<TextLine>& lines = source.lines;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (!IsSectionLine(lines[i], "times")) continue;
+    const std::size_t lines = source.LineCount();
+    for (std::size_t i = 0; i < lines; ++i) {
+        if (!IsSectionLine(source.Line(i), "times")) continue;
         // Back over the numbers line and the header text above it.
-        std::size_t start = PreviousDataLine(lines, i);
-        const std::size_t above = PreviousDataLine(lines, start);
-        if (above < start && StartsWithWords(lines[above], kJobShopHeader)) start = above;
+        std::size_t start = PreviousDataLine(source, i);
+        const std::size_t above = PreviousDataLine(source, start);
+        if (above < start && StartsWithWords(source.Line(above), kJobShopHeader)) start = above;
         if (!blocks.empty()) blocks.back().end = start;
-        blocks.push_back({"", start, lines.size()});
+        blocks.push_back({"", start, lines});
     }
-    if (blocks.empty()) blocks.push_back({"", 0, lines.size()});
+    if (blocks.empty()) blocks.push_back({"", 0, lines});
     return blocks;
 }
 

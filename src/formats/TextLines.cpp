@@ -36,22 +36,34 @@ std::vector<std::string_view> Tokens(std::string_view text) {
 
 }  // namespace
 
-Status SourceText::ErrorAt(std::int32_t line, const std::string& what) const {
-    if (line <= 0) return Status::Failure(displayName + ": " + what);
-    return Status::Failure(displayName + ":" + std::to_string(line) + ": " + what);
-}
-
-SourceText SplitSource(std::string displayName, std::string_view text) {
-    SourceText source{std::move(displayName), text, {}};
-    std::size_t start = 0;
-    std::int32_t number = 0;
-    while (start < text.size()) {
-        const std::size_t lineEnd = std::min(text.find('\n', start), text.size());
-        const std::string_view line = text.substr(start, lineEnd - start);
-        source.lines.push_back({++number, line, Tokens(line)});
+SourceText::SourceText(std::string displayName, std::string_view text)
+    : displayName_(std::move(displayName)), text_(text) {
+    for (std::size_t start = 0; start < text.size();) {
+        starts_.push_back(static_cast<std::uint32_t>(start));
+        const std::size_t lineEnd = text.find('\n', start);
+        if (lineEnd == std::string_view::npos) break;
         start = lineEnd + 1;
     }
-    return source;
+}
+
+TextLine SourceText::Line(std::size_t i) const {
+    const std::size_t start = starts_[i];
+    const std::size_t end = i + 1 < starts_.size()
+                                ? starts_[i + 1] - 1
+                                : std::min(text_.find('\n', start), text_.size());
+    const std::string_view line = text_.substr(start, end - start);
+    return {static_cast<std::int32_t>(i + 1), line, Tokens(line)};
+}
+
+Status SourceText::ErrorAt(std::int32_t line, const std::string& what) const {
+    if (line <= 0) return Status::Failure(displayName_ + ": " + what);
+    return Status::Failure(displayName_ + ":" + std::to_string(line) + ": " + what);
+}
+
+std::string_view WithoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kMark = "\xef\xbb\xbf";
+    if (text.substr(0, kMark.size()) == kMark) text.remove_prefix(kMark.size());
+    return text;
 }
 
 bool IsDataLine(const TextLine& line) {
@@ -62,17 +74,17 @@ bool IsDataLine(const TextLine& line) {
 }
 
 LineCursor::LineCursor(const SourceText& source, std::size_t begin, std::size_t end)
-    : source_(source),
-      pos_(begin),
-      end_(end),
-      lastLine_(begin > 0 ? source.lines[begin - 1].number : 0) {}
+    : source_(source), pos_(begin), end_(end), lastLine_(static_cast<std::int32_t>(begin)) {}
 
 const TextLine* LineCursor::Next() {
-    while (pos_ < end_ && !IsDataLine(source_.lines[pos_])) ++pos_;
-    if (pos_ == end_) return nullptr;
-    const TextLine* line = &source_.lines[pos_++];
-    lastLine_ = line->number;
-    return line;
+    for (; pos_ < end_; ++pos_) {
+        line_ = source_.Line(pos_);
+        if (!IsDataLine(line_)) continue;
+        ++pos_;
+        lastLine_ = line_.number;
+        return &line_;
+    }
+    return nullptr;
 }
 
 std::optional<std::int32_t> ParseInteger(std::string_view token) {

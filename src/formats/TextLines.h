@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/Status.h"
@@ -18,21 +19,38 @@ struct TextLine {
     std::vector<std::string_view> tokens;
 };
 
-// An input file as lines of tokens, and the name messages give it. The views
-// point into the file's text, which must outlive this.
-struct SourceText {
-    std::string displayName;
-    std::string_view text;
-    std::vector<TextLine> lines;
+// An input file as lines, and the name messages give it. Only where each
+// line starts is kept (four bytes a line); a line is split into tokens when
+// it is asked for, so the file costs little more than its text, which must
+// outlive this and be shorter than 4 GiB.
+class SourceText {
+  public:
+    SourceText(std::string displayName, std::string_view text);
+
+    const std::string& displayName() const { return displayName_; }
+    std::string_view text() const { return text_; }
+    std::size_t LineCount() const { return starts_.size(); }
+    // Line i + 1 of the file, with its tokens.
+    TextLine Line(std::size_t i) const;
 
     // A rejection naming the file and the line ("FILE:LINE: what"); line 0
     // names the file alone.
     Status ErrorAt(std::int32_t line, const std::string& what) const;
+
+  private:
+    std::string displayName_;
+    std::string_view text_;
+    std::vector<std::uint32_t> starts_;
 };
 
 // Splits at LF; a CR before it, like every other whitespace byte, only
 // separates tokens.
-SourceText SplitSource(std::string displayName, std::string_view text);
+inline SourceText SplitSource(std::string displayName, std::string_view text) {
+    return SourceText(std::move(displayName), text);
+}
+
+// The text without the UTF-8 byte order mark that some editors put first.
+std::string_view WithoutByteOrderMark(std::string_view text);
 
 // Lines that carry no numbers: blank lines, comments starting with '#', and
 // the lines of '+' that separate instances.
@@ -43,7 +61,8 @@ class LineCursor {
   public:
     LineCursor(const SourceText& source, std::size_t begin, std::size_t end);
 
-    // The next data line, or nullptr when the instance has no more.
+    // The next data line, or nullptr when the instance has no more; valid
+    // until the next call.
     const TextLine* Next();
     // The number of the last line Next returned, or of the line just before
     // the instance when it returned none: where a truncated instance ends.
@@ -54,6 +73,7 @@ class LineCursor {
     std::size_t pos_;
     std::size_t end_;
     std::int32_t lastLine_;
+    TextLine line_;
 };
 
 // An optional minus sign and decimal digits, nothing else, within 32 bits.

@@ -85,4 +85,13 @@ inline char* FormatDecimal(char* out, std::int64_t value) {
     return end;
 }
 
+// The characters FormatDecimal writes for `value`.
+inline int DecimalLength(std::int64_t value) {
+    int length = value < 0 ? 2 : 1;
+    std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+    if (value < 0) magnitude = 0 - magnitude;
+    for (; magnitude >= 10; magnitude /= 10) ++length;
+    return length;
+}
+
 }  // namespace jobshop

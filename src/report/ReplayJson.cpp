@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cstdint>
 #include <span>
+#include <vector>
+
+#include "report/Decimal.h"
 
 namespace jobshop {
 namespace {
@@ -153,6 +156,43 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
         ++i;
     }
     out += '"';
+}
+
+std::uint64_t ReplayJsonLowerBound(const Model& model) {
+    const Operation n = model.OpCount;
+    const std::int32_t m = model.MachineCount;
+    if (n == 0) return 0;
+    const auto length = [](Time value) {
+        return static_cast<std::uint64_t>(DecimalLength(value)) + 1;
+    };
+    bool negative = false;
+    for (Operation k = 1; k <= n; ++k) negative = negative || model.p[k] < 0;
+    // Heads and tails along each job alone; with a negative time none is sure.
+    std::vector<Time> head(static_cast<std::size_t>(n) + 2, 0), tail(head);
+    for (Operation k = 1; k <= n; ++k) {
+        head[k] = ((k - 1) % m != 0 ? head[k - 1] : 0) + model.p[k];
+    }
+    for (Operation k = n; k >= 1; --k) tail[k] = (k % m != 0 ? tail[k + 1] : 0) + model.p[k];
+    const auto sure = [negative](Time value) { return negative ? Time{0} : value; };
+    std::uint64_t snapshot = 0;
+    for (Operation k = 1; k <= n; ++k) {
+        snapshot += length(sure(head[k])) + length(sure(tail[k])) + length((k - 1) % m + 1);
+    }
+    std::vector<std::int32_t> placed(static_cast<std::size_t>(m) + 1, 0);
+    std::uint64_t bytes = 0;
+    std::int64_t evaluations = 1;  // the finished schedule's
+    for (Operation t = 1; t <= n; ++t) {
+        const Operation k = model.InsertionOrder[t];
+        const Operation jobLast = ((k - 1) / m + 1) * m;
+        const std::int32_t positions = ++placed[model.M[k]];
+        bytes += kReplayStepFrame + length(k) + length(model.M[k]) + 2;
+        if (positions == 1) continue;
+        ++evaluations;
+        bytes += static_cast<std::uint64_t>(positions) * length(sure(head[jobLast]));
+    }
+    const auto snapshots = static_cast<std::uint64_t>(
+        (evaluations + ReplayRecording::kSnapshotEvery - 1) / ReplayRecording::kSnapshotEvery);
+    return bytes + snapshots * snapshot;
 }
 
 std::string ReplayJson(const ReplayRecording& r) {

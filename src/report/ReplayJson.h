@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "model/Model.h"
 #include "report/ReplayRecorder.h"
 
 namespace jobshop {
@@ -11,6 +13,13 @@ namespace jobshop {
 // describes every field). Every '<' is written as \u003c, so the text can
 // stand inside an HTML script element as it is.
 std::string ReplayJson(const ReplayRecording& recording);
+
+// Fewer bytes than ReplayJson will write for the loaded, sorted instance in
+// `model`, known before it is scheduled: its steps with as many estimates as
+// positions, and its snapshots, each number with as few digits as its job
+// allows (an estimate is at least its job's length when no time is
+// negative, a head and a tail at least the job's times before and after).
+std::uint64_t ReplayJsonLowerBound(const Model& model);
 
 // Appends `bytes` as a JSON string. Instance names are bytes, not text: every
 // byte that is not part of a well-formed UTF-8 sequence becomes U+FFFD, so

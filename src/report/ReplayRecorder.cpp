@@ -4,13 +4,22 @@
 #include <numeric>
 
 #include "heuristic/GraphEvaluation.h"
+#include "report/Decimal.h"
 
 namespace jobshop {
 namespace {
 
-void RecordChange(ReplayRecording::FieldChanges& changes, Operation k, Time& shown, Time value) {
+// The characters of `value` in the JSON, its separator included.
+std::uint64_t JsonLength(Time value) {
+    return static_cast<std::uint64_t>(DecimalLength(value)) + 1;
+}
+
+void RecordChange(ReplayRecording::FieldChanges& changes, Operation k, Time& shown, Time value,
+                  Operation& previous, std::uint64_t& bytes) {
     if (shown == value) return;
     changes.emplace_back(k, value - shown);
+    bytes += JsonLength(k - previous) + JsonLength(value - shown);
+    previous = k;
     shown = value;
 }
 
@@ -28,17 +37,25 @@ void ReplayRecorder::OrderFixed(const Model& model) {
                    model.InsertionOrder.begin() + static_cast<std::ptrdiff_t>(n + 1));
     r.steps.reserve(n);
     for (std::vector<Time>* field : {&last_.R, &last_.Q, &last_.Level}) field->assign(n + 1, 0);
+    // "operations" as [M,p] pairs, and "order".
+    for (Operation k = 1; k <= model.OpCount; ++k) {
+        jsonBytes_ += 2 + JsonLength(model.M[k]) + JsonLength(model.p[k]) +
+                      JsonLength(model.InsertionOrder[k]);
+    }
 }
 
 void ReplayRecorder::StepEvaluated(const Model& model, const EvaluatedStep& step) {
     (void)model;
     estimates_.assign(step.estimates.begin(), step.estimates.end());
+    for (const Time estimate : estimates_) jsonBytes_ += JsonLength(estimate);
     evaluatedStep_ = step.t;
     RecordEvaluation(step.R, step.Q, step.Level, step.changed);
 }
 
 void ReplayRecorder::StepPlaced(const Model& model, const PlacedStep& step) {
     (void)model;
+    jsonBytes_ += kReplayStepFrame + JsonLength(step.op) + JsonLength(step.machine) +
+                  JsonLength(step.position);
     ReplayRecording::Step& s = recording_.steps.emplace_back();
     s.op = step.op;
     s.machine = step.machine;
@@ -57,6 +74,7 @@ void ReplayRecorder::Finished(const Model& model, Time makespan) {
     for (std::int32_t i = 1; i <= model.MachineCount; ++i) {
         const Operation* row = model.PI(i);
         recording_.sequences.emplace_back(row + 1, row + 1 + model.Placed(i));
+        for (const Operation k : recording_.sequences.back()) jsonBytes_ += JsonLength(k);
     }
     recording_.cmax = makespan;
 }
@@ -76,15 +94,24 @@ void ReplayRecorder::RecordEvaluation(std::span<const Time> R, std::span<const T
         touched_.resize(static_cast<std::size_t>(n));
         std::iota(touched_.begin(), touched_.end(), 1);
     }
+    Operation previous[3] = {0, 0, 0};
+    std::uint64_t bytes = 0;
     for (const Operation k : touched_) {
-        RecordChange(delta.R, k, last_.R[k], R[k]);
-        RecordChange(delta.Q, k, last_.Q[k], Q[k]);
-        RecordChange(delta.Level, k, last_.Level[k], Level[k]);
+        RecordChange(delta.R, k, last_.R[k], R[k], previous[0], bytes);
+        RecordChange(delta.Q, k, last_.Q[k], Q[k], previous[1], bytes);
+        RecordChange(delta.Level, k, last_.Level[k], Level[k], previous[2], bytes);
     }
     // The first evaluation is a snapshot; it leads from nothing.
     if (first) delta = {};
+    jsonBytes_ += first ? 0 : bytes;
     const auto e = static_cast<std::int32_t>(recording_.changes.size()) - 1;
-    if (e % ReplayRecording::kSnapshotEvery == 0) recording_.snapshots.push_back(last_);
+    if (e % ReplayRecording::kSnapshotEvery == 0) {
+        recording_.snapshots.push_back(last_);
+        for (std::size_t k = 1; k <= static_cast<std::size_t>(n); ++k) {
+            jsonBytes_ +=
+                JsonLength(last_.R[k]) + JsonLength(last_.Q[k]) + JsonLength(last_.Level[k]);
+        }
+    }
 }
 
 }  // namespace jobshop

@@ -49,10 +49,18 @@ struct ReplayRecording {
     Time cmax = 0;
 };
 
-// Collects a ReplayRecording while it watches the insertion loop. It never
-// asks the loop to stop.
+// The least text of a step in the page's JSON besides its numbers and their
+// separators: {"op":,"machine":,"position":,"estimates":[]}.
+inline constexpr std::uint64_t kReplayStepFrame = 42;
+
+// Collects a ReplayRecording while it watches the insertion loop, and counts
+// the bytes its JSON will take (ReplayJson). It asks the loop to stop once
+// they pass `jsonLimit`, so that a page too large to open costs neither the
+// time nor the memory of recording it whole.
 class ReplayRecorder final : public StepObserver {
   public:
+    explicit ReplayRecorder(std::uint64_t jsonLimit = UINT64_MAX) : jsonLimit_(jsonLimit) {}
+
     void OrderFixed(const Model& model) override;
     void StepEvaluated(const Model& model, const EvaluatedStep& step) override;
     void StepPlaced(const Model& model, const PlacedStep& step) override;
@@ -60,14 +68,21 @@ class ReplayRecorder final : public StepObserver {
     // the critical path and slack of the end result in the program's numbers.
     void Finished(const Model& model, Time makespan) override;
 
+    bool StopRequested() const override { return jsonBytes_ > jsonLimit_; }
+
     // Complete once Finished has been called.
     const ReplayRecording& recording() const { return recording_; }
+    // The bytes of the numbers recorded so far as the JSON writes them,
+    // separators included: all of it but the fixed text around them.
+    std::uint64_t jsonBytes() const { return jsonBytes_; }
 
   private:
     void RecordEvaluation(std::span<const Time> R, std::span<const Time> Q,
                           std::span<const std::int32_t> Level,
                           std::optional<std::span<const Operation>> changed);
 
+    std::uint64_t jsonLimit_;
+    std::uint64_t jsonBytes_ = 0;
     ReplayRecording recording_;
     std::vector<Time> estimates_;  // of the step evaluated last, until it is placed
     std::int32_t evaluatedStep_ = 0;

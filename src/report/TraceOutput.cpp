@@ -67,7 +67,6 @@ bool FileSink::Write(std::span<const std::string_view> parts) {
         total += part.size();
     }
     if (preallocate_ && written_ + total > reserved_) Reserve();
-    written_ += total;
     iovec* next = vector;
     while (count > 0) {
         ssize_t written = ::writev(fd_, next, static_cast<int>(count));
@@ -75,6 +74,9 @@ bool FileSink::Write(std::span<const std::string_view> parts) {
             if (errno == EINTR) continue;
             return false;
         }
+        // Only what arrived counts: Close cuts the file back to it, which a
+        // failed write (a full disk, a file-size limit) must not lengthen.
+        written_ += static_cast<std::uint64_t>(written);
         // A short write: skip what went out and go on with the rest.
         while (count > 0 && static_cast<std::size_t>(written) >= next->iov_len) {
             written -= static_cast<ssize_t>(next->iov_len);

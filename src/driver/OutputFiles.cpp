@@ -1,0 +1,312 @@
+#include "driver/OutputFiles.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <ostream>
+
+namespace jobshop {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The temporary files being written, for the signal handler: fixed slots,
+// so that it reads nothing that moves.
+struct TemporarySlot {
+    volatile std::sig_atomic_t used = 0;
+    char path[PATH_MAX] = {};
+};
+TemporarySlot gTemporaries[8];
+
+constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
+extern "C" void RemoveTemporariesAndReraise(int signal) {
+    for (TemporarySlot& slot : gTemporaries) {
+        if (slot.used) ::unlink(slot.path);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// Signals held while a temporary file is created and registered, so that
+// none can come between the two.
+class HeldSignals {
+  public:
+    HeldSignals() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int s : kCleanedSignals) sigaddset(&held, s);
+        ::sigprocmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~HeldSignals() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+  private:
+    sigset_t previous_;
+};
+
+// A file that exists only until Keep or Remove: removed by a signal too.
+class Temporary {
+  public:
+    Temporary() = default;
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    ~Temporary() { Remove(); }
+
+    // Takes `path`, a file just made. Without a free slot, a signal leaves
+    // it behind; the program holds fewer temporary files than slots.
+    void Take(std::string path) {
+        path_ = std::move(path);
+        for (std::size_t s = 0; s < std::size(gTemporaries); ++s) {
+            if (gTemporaries[s].used || path_.size() >= PATH_MAX) continue;
+            std::memcpy(gTemporaries[s].path, path_.c_str(), path_.size() + 1);
+            gTemporaries[s].used = 1;
+            slot_ = static_cast<int>(s);
+            break;
+        }
+    }
+    const std::string& path() const { return path_; }
+    bool held() const { return !path_.empty(); }
+    // The file has been renamed away or is to stay.
+    void Keep() {
+        if (slot_ >= 0) gTemporaries[slot_].used = 0;
+        slot_ = -1;
+        path_.clear();
+    }
+    void Remove() {
+        if (held()) ::unlink(path_.c_str());
+        Keep();
+    }
+
+  private:
+    std::string path_;
+    int slot_ = -1;
+};
+
+OutputError CannotWrite(const std::string& path, int error) {
+    return {OutputError::Kind::kCannotWrite, path, error};
+}
+
+// The folder of `file` resolved, starting with /proc/: a link there (as
+// /dev/stdout leads to /proc/self/fd/1) names an open file, not a path.
+bool IsProcessLink(const std::string& file) {
+    const fs::path folder = fs::path(file).parent_path();
+    char resolved[PATH_MAX];
+    if (::realpath(folder.empty() ? "." : folder.c_str(), resolved) == nullptr) return false;
+    return std::strncmp(resolved, "/proc/", 6) == 0;
+}
+
+// Where an output goes: a regular file to replace (links followed), or a
+// name to write through.
+struct Target {
+    bool replace = false;
+    std::string file;
+};
+
+std::optional<OutputError> Resolve(const std::string& path, Target& target) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno != ENOENT) return CannotWrite(path, errno);
+            target = {true, current};  // a new file, where the links lead
+            return std::nullopt;
+        }
+        if (S_ISREG(info.st_mode)) {
+            target = {true, current};
+            return std::nullopt;
+        }
+        if (!S_ISLNK(info.st_mode) || IsProcessLink(current)) {
+            target = {false, path};
+            return std::nullopt;
+        }
+        char link[PATH_MAX];
+        const ssize_t length = ::readlink(current.c_str(), link, sizeof link);
+        if (length < 0) return CannotWrite(path, errno);
+        if (static_cast<std::size_t>(length) == sizeof link) return CannotWrite(path, ENAMETOOLONG);
+        const fs::path next(std::string(link, static_cast<std::size_t>(length)));
+        current =
+            next.is_absolute() ? next.string() : (fs::path(current).parent_path() / next).string();
+    }
+    return CannotWrite(path, ELOOP);
+}
+
+bool WriteFully(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = EIO;
+        if (written <= 0) return false;
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool WritePieces(int fd, const std::vector<std::string_view>& pieces) {
+    for (const std::string_view piece : pieces) {
+        if (!WriteFully(fd, piece)) return false;
+    }
+    return true;
+}
+
+// The mode a new file gets from the umask, or the one the file it replaces had.
+mode_t ModeFor(const std::string& file) {
+    struct stat existing {};
+    if (::stat(file.c_str(), &existing) == 0) return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes the content into a new temporary file beside `target.file`,
+// flushed to the disk, so that a crash after the rename leaves the old
+// content or the whole new one.
+std::optional<OutputError> Stage(const OutputFile& output, const Target& target,
+                                 std::string_view program, Temporary& temporary) {
+    const fs::path folder = fs::path(target.file).parent_path();
+    std::string leaf(".");
+    leaf.append(program).append("-XXXXXX");
+    std::string name = ((folder.empty() ? fs::path(".") : folder) / leaf).string();
+    int fd;
+    {
+        const HeldSignals held;
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd >= 0) temporary.Take(name);
+    }
+    if (fd < 0) return CannotWrite(output.path, errno);
+    int error = 0;
+    if (::fchmod(fd, ModeFor(target.file)) != 0 || !WritePieces(fd, output.pieces) ||
+        ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0) return std::nullopt;
+    temporary.Remove();
+    return CannotWrite(output.path, error);
+}
+
+std::optional<OutputError> WriteThrough(const OutputFile& output) {
+    const int fd = ::open(output.path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return CannotWrite(output.path, errno);
+    int error = WritePieces(fd, output.pieces) ? 0 : errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0) return std::nullopt;
+    return CannotWrite(output.path, error);
+}
+
+// A file to be replaced, its new content staged, and a second name for its
+// old content while others are replaced.
+struct Replacement {
+    const OutputFile* output = nullptr;
+    Target target;
+    Temporary staged;
+    Temporary backup;
+};
+
+// Renames every staged file over its target; when one fails, the targets
+// already replaced get their old content back (or go, if they were new).
+std::optional<OutputError> ReplaceAll(std::vector<std::unique_ptr<Replacement>>& replacements) {
+    if (replacements.size() > 1) {
+        for (auto& pointer : replacements) {
+            Replacement& r = *pointer;
+            const std::string backup = r.staged.path() + ".old";
+            const HeldSignals held;
+            if (::link(r.target.file.c_str(), backup.c_str()) == 0) r.backup.Take(backup);
+        }
+    }
+    for (std::size_t i = 0; i < replacements.size(); ++i) {
+        Replacement& r = *replacements[i];
+        if (::rename(r.staged.path().c_str(), r.target.file.c_str()) == 0) {
+            r.staged.Keep();
+            continue;
+        }
+        const int error = errno;
+        for (std::size_t j = 0; j < i; ++j) {
+            Replacement& done = *replacements[j];
+            if (!done.backup.held()) {
+                ::unlink(done.target.file.c_str());
+            } else if (::rename(done.backup.path().c_str(), done.target.file.c_str()) == 0) {
+                done.backup.Keep();
+            }
+        }
+        return CannotWrite(r.output->path, error);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<OutputError> CheckOutputName(const std::string& path) {
+    if (path == kStandardOutputName) return std::nullopt;
+    const fs::path name(path);
+    const fs::path folder = name.parent_path().empty() ? fs::path(".") : name.parent_path();
+    long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (longest <= 0) longest = NAME_MAX;
+    if (name.filename().string().size() > static_cast<std::size_t>(longest) ||
+        path.size() >= PATH_MAX) {
+        return OutputError{OutputError::Kind::kNameTooLong, path, 0};
+    }
+    return std::nullopt;
+}
+
+std::optional<OutputError> WriteOutputs(std::span<const OutputFile> outputs,
+                                        std::ostream& standardOutput, std::string_view program) {
+    std::vector<Target> targets(outputs.size());
+    std::vector<std::unique_ptr<Replacement>> replacements;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const OutputFile& output = outputs[i];
+        if (output.path == kStandardOutputName) continue;
+        if (auto e = CheckOutputName(output.path)) return e;
+        if (auto e = Resolve(output.path, targets[i])) return e;
+        if (!targets[i].replace) continue;
+        auto& r = *replacements.emplace_back(std::make_unique<Replacement>());
+        r.output = &output;
+        r.target = targets[i];
+        if (auto e = Stage(output, r.target, program, r.staged)) return e;
+    }
+    // What cannot be undone comes after everything that can fail early, and
+    // before any file is replaced.
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const OutputFile& output = outputs[i];
+        if (output.path == kStandardOutputName) {
+            for (const std::string_view piece : output.pieces) standardOutput << piece;
+            standardOutput.flush();
+            if (!standardOutput) return OutputError{OutputError::Kind::kStandardOutput, {}, 0};
+        } else if (!targets[i].replace) {
+            if (auto e = WriteThrough(output)) return e;
+        }
+    }
+    return ReplaceAll(replacements);
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    const auto resolved = [](const fs::path& p) {
+        std::error_code e;
+        const fs::path canonical = fs::weakly_canonical(p, e);
+        return e ? fs::absolute(p, e).lexically_normal() : canonical;
+    };
+    return resolved(a) == resolved(b);
+}
+
+void RemoveTemporaryFilesOnSignals() {
+    for (const int s : kCleanedSignals) {
+        struct sigaction previous {};
+        ::sigaction(s, nullptr, &previous);
+        if (previous.sa_handler == SIG_IGN) continue;
+        struct sigaction clean {};
+        clean.sa_handler = RemoveTemporariesAndReraise;
+        sigemptyset(&clean.sa_mask);
+        ::sigaction(s, &clean, nullptr);
+    }
+}
+
+}  // namespace jobshop

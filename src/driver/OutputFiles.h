@@ -1,0 +1,69 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jobshop {
+
+// The output policy of every program that writes a file by a name it is
+// given:
+//
+// - a regular file, new or existing, is replaced all at once: the content
+//   goes to a temporary file in the same folder, which is renamed over it,
+//   so the name holds the old content or the whole new one (an existing
+//   file keeps its permissions);
+// - a symbolic link is followed and the file it names is replaced; the link
+//   stays;
+// - anything else (a device such as /dev/null or /dev/full, a FIFO,
+//   /dev/stdout) is written through, never replaced;
+// - "-" is the program's standard output.
+//
+// A program's outputs are written together: all of them or none is
+// replaced. A temporary file a signal interrupts is removed.
+
+// The name that means standard output.
+inline constexpr std::string_view kStandardOutputName = "-";
+
+struct OutputFile {
+    std::string path;                      // as the user gave it; "-" is standard output
+    std::vector<std::string_view> pieces;  // the content, in order
+};
+
+struct OutputError {
+    enum class Kind {
+        kNameTooLong,     // the name does not fit the file system's limits
+        kCannotWrite,     // `error` (an errno value) says why
+        kStandardOutput,  // standard output did not take it (full, closed)
+    };
+    Kind kind = Kind::kCannotWrite;
+    std::string path;
+    int error = 0;
+};
+
+// Whether `path` can name a file at all: its last part at most as long as
+// its folder's file system allows (255 bytes on most), the whole within the
+// system's path limit. Checked before anything is computed for it.
+std::optional<OutputError> CheckOutputName(const std::string& path);
+
+// Writes every output by the policy, "-" to `standardOutput`; temporary
+// files are named after `program`. Regular files are replaced only once
+// every output has been written; if replacing one fails, those replaced
+// before it are put back.
+std::optional<OutputError> WriteOutputs(std::span<const OutputFile> outputs,
+                                        std::ostream& standardOutput, std::string_view program);
+
+// Whether two names reach the same file, through links or not, or would
+// once created.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Makes SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGPIPE remove the temporary
+// files being written before the signal ends the program as it would have
+// (a signal the program was started ignoring stays ignored).
+void RemoveTemporaryFilesOnSignals();
+
+}  // namespace jobshop

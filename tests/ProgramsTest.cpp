@@ -1,0 +1,163 @@
+// The built programs as separate processes: what only a process shows
+// (closed or full standard output, a file-size limit, signals, memory).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestSupport.h"
+#include "driver/Run.h"
+
+namespace jobshop {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::BuiltProgram;
+using testing::FolderContent;
+using testing::ProcessSetup;
+using testing::ReadText;
+using testing::RunProcess;
+using testing::SourcePath;
+using testing::TempFolder;
+using testing::WriteText;
+
+// Every program: standard output full or closed is a failure with a
+// message, after --help as after a run.
+TEST(Programs, FailedStandardOutputFails) {
+    struct Case {
+        const char* program;
+        std::vector<std::string> args;
+    };
+    const std::string ft06 = SourcePath("benchmarks/ft06.txt").string();
+    const Case cases[] = {
+        {"jobshop-convert", {"--help"}}, {"jobshop-convert", {ft06}},
+        {"jobshop-quality", {"--help"}}, {"jobshop-quality", {"."}},
+        {"jobshop-replay", {"--help"}},  {"jobshop-replay", {ft06}},
+    };
+    for (const auto out : {ProcessSetup::Output::kDiskFull, ProcessSetup::Output::kClosed}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.program) + " " + (c.args.empty() ? "" : c.args[0]) +
+                         (out == ProcessSetup::Output::kClosed ? " >&-" : " >/dev/full"));
+            TempFolder folder;
+            WriteText(folder / "ft06.txt", ReadText(ft06));
+            WriteText(folder / "bounds.tsv", "name\tlower_bound\tupper_bound\nft06\t55\t55\n");
+            const testing::ProcessResult run =
+                RunProcess(folder.path(), BuiltProgram(c.program), c.args, {.out = out});
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find("standard"), std::string::npos) << run.err;
+        }
+    }
+}
+
+// A file-size limit (ulimit -f) makes a write fail: each program reports it
+// as such and leaves no temporary file; jobshop-insert with its own message.
+TEST(Programs, FileSizeLimitIsAFailedWrite) {
+    struct Case {
+        const char* program;
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"jobshop-insert", {}, "\nBlad: nie mozna zapisac pliku ta71_krok_po_kroku.txt.\n"},
+        {"jobshop-replay", {}, "\nBlad: nie mozna zapisac pliku ta71_krok_po_kroku.html.\n"},
+        {"jobshop-convert",
+         {"input.txt", "--from", "program", "--to", "standard", "-o", "out.txt"},
+         "jobshop-convert: out.txt: cannot write: File too large\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        TempFolder folder;
+        WriteText(folder / "input.txt", ReadText(SourcePath("bench/instances/ta71.txt")));
+        const testing::ProcessResult run =
+            RunProcess(folder.path(), BuiltProgram(c.program), c.args, {.fileSizeLimit = 4096});
+        EXPECT_EQ(run.signal, 0);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, c.message);
+        for (const std::string& name : FolderContent(folder.path())) {
+            EXPECT_FALSE(name.starts_with(".jobshop")) << name;
+            // No disk space stays reserved past what the file holds.
+            struct stat info {};
+            ASSERT_EQ(::stat((folder / name).c_str(), &info), 0);
+            EXPECT_LT(info.st_blocks * 512, 1 << 20) << name;
+        }
+    }
+}
+
+// A signal while an output is written takes its temporary file with it. The
+// data goes to a FIFO nobody reads, so the program waits there with the page
+// written to its temporary file.
+TEST(Programs, InterruptedReplayRemovesItsTemporaryFile) {
+    TempFolder folder;
+    WriteText(folder / "input.txt", ReadText(SourcePath("benchmarks/ft06.txt")));
+    ASSERT_EQ(::mkfifo((folder / "data").c_str(), 0600), 0);
+    const pid_t child = testing::StartProcess(folder.path(), BuiltProgram("jobshop-replay"),
+                                              {"-o", "page.html", "--json", "data"});
+    const auto hidden = [&folder] {
+        for (const std::string& name : FolderContent(folder.path())) {
+            if (name.starts_with(".jobshop-replay")) return true;
+        }
+        return false;
+    };
+    for (int wait = 0; wait < 500 && !hidden(); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(hidden());
+    ::kill(child, SIGTERM);
+    const testing::ProcessResult run = testing::FinishProcess(child, folder.path());
+    EXPECT_EQ(run.signal, SIGTERM);
+    EXPECT_EQ(FolderContent(folder.path()), (std::vector<std::string>{"data", "input.txt"}));
+    EXPECT_TRUE(fs::is_fifo(folder / "data"));
+}
+
+// Reading ends at once on an endless device, with a message, in little
+// memory.
+TEST(Programs, ConvertEndsOnEndlessInput) {
+    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
+        SCOPED_TRACE(device);
+        TempFolder folder;
+        const testing::ProcessResult run =
+            RunProcess(folder.path(), BuiltProgram("jobshop-convert"), {device},
+                       {.limitMemory = true, .timeoutSeconds = 10});
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(std::string(device) + ":1: not a text file"), std::string::npos)
+            << run.err;
+        EXPECT_LT(run.peakKilobytes, 64 * 1024);
+    }
+}
+
+// A large file takes a small multiple of its size: the text, the instance
+// and the converted text, not a token table eight times the text.
+TEST(Programs, ConvertMemoryFollowsTheFile) {
+    if (testing::kSanitized) GTEST_SKIP() << "the sanitizers' memory is not the program's";
+    TempFolder folder;
+    std::mt19937 rng(15);
+    constexpr int kJobs = 2000;
+    constexpr int kMachines = 500;
+    std::string text = std::to_string(kJobs) + " " + std::to_string(kMachines) + "\n";
+    std::vector<int> machines(kMachines);
+    for (int job = 0; job < kJobs; ++job) {
+        for (int m = 0; m < kMachines; ++m) machines[m] = m;
+        std::shuffle(machines.begin(), machines.end(), rng);
+        for (int m = 0; m < kMachines; ++m) {
+            text += std::to_string(machines[m]) + " " + std::to_string(1 + rng() % 99) + " ";
+        }
+        text += "\n";
+    }
+    WriteText(folder / "big.txt", text);
+    const testing::ProcessResult run =
+        RunProcess(folder.path(), BuiltProgram("jobshop-convert"), {"big.txt", "-o", "out.txt"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const long fileKilobytes = static_cast<long>(text.size() / 1024);
+    EXPECT_LT(run.peakKilobytes, 4 * fileKilobytes + 8 * 1024)
+        << "file " << fileKilobytes << " KiB";
+}
+
+}  // namespace
+}  // namespace jobshop
