@@ -63,8 +63,9 @@ export function createChartPanel(page) {
   const fileBase = () => safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("file.step") + "_" + view.t;
 
   byId("zoom-fit").onclick = () => { pxPerUnit = 0; draw(); };
-  byId("zoom-in").onclick = () => { pxPerUnit = Math.min((pxPerUnit || scene.px) * 1.6, 200); draw(); };
-  byId("zoom-out").onclick = () => { pxPerUnit = Math.max((pxPerUnit || scene.px) / 1.6, 0.02); draw(); };
+  // The scene keeps the scale between the fitted one and its largest zoom.
+  byId("zoom-in").onclick = () => { pxPerUnit = scene.px * 1.6; draw(); };
+  byId("zoom-out").onclick = () => { pxPerUnit = scene.px / 1.6 > scene.fitted ? scene.px / 1.6 : 0; draw(); };
   byId("save-svg").onclick = () => download(fileBase() + ".svg", new Blob([sceneToSvg(scene)], { type: "image/svg+xml" }));
   byId("save-png").onclick = () => canvas.toBlob((b) => download(fileBase() + ".png", b), "image/png");
   const inspect = byId("inspect");

@@ -17,37 +17,54 @@ export function jobStyle(j) {
   return { fill: PALETTE[c], hatch: HATCHES[Math.floor((j - 1) / PALETTE.length) % HATCHES.length] };
 }
 
-// The smallest step of 1, 2 or 5 times a power of ten that keeps tick
-// labels 56 px apart.
-export function niceTick(px) {
-  const min = 56 / px;
+// Canvases much wider than this are not drawn at all; zooming in stops at
+// MAX_PX pixels per time unit.
+const MAX_W = 30000, MAX_PX = 200, LABEL_PX_PER_CHAR = 6.6;
+
+// The smallest step of 1, 2 or 5 times a power of ten (at least 1: times are
+// integers) that keeps tick labels of `chars` characters apart at `px`
+// pixels per unit, so the ticks never outnumber what the width holds.
+export function niceTick(px, chars = 1) {
+  const min = Math.max(56, chars * LABEL_PX_PER_CHAR + 16) / px;
   let step = 1;
-  for (;;) {
-    for (const f of [1, 2, 5]) if (f * step >= min) return f * step;
-    step *= 10;
-  }
+  while (step * 5 < min) step *= 10;
+  for (const f of [1, 2, 5]) if (f * step >= min) return f * step;
+  return step * 10;
+}
+
+// The scale of a chart of `span` time units, `room` px wide when fitted:
+// `pxPerUnit` held between the fitted scale and the largest zoom (0: fitted).
+function chartScale(span, room, pxPerUnit) {
+  const fitted = room / span;
+  const most = Math.max(fitted, Math.min(MAX_PX, (MAX_W - LEFT - RIGHT) / span));
+  return { px: Math.min(Math.max(pxPerUnit, fitted), most), fitted };
 }
 
 // options: width (px to fit into), pxPerUnit (0: fit the width), hoverJob
 // (the other jobs fade; 0: none), inspected (an operation framed; 0: none).
-// Returns { W, H, items, boxes, px }: boxes are the operations' rectangles
-// for hit tests, px the scale used.
+// Returns { W, H, items, boxes, px, fitted }: boxes are the operations'
+// rectangles for hit tests, px the scale used, fitted the scale that fits.
 export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, inspected = 0 }) {
   const { MC, P } = replay;
   const R = v.after.R;
-  const horizon = Math.max(v.maxR, 1);
-  let minStart = 0;
-  for (const k of placedOps(v)) minStart = Math.min(minStart, R[k] - P[k], R[k]);
-  const span = horizon - minStart;
-  const px = pxPerUnit > 0 ? pxPerUnit : Math.max((width - LEFT - RIGHT) / span, 0.05);
-  const W = Math.min(Math.ceil(LEFT + RIGHT + span * px), 30000);
+  // From the earliest edge to the latest: with negative times an operation
+  // ends before it starts, and the largest R need not be its right edge.
+  let minStart = 0, maxEnd = Math.max(v.maxR, 1);
+  for (const k of placedOps(v)) {
+    minStart = Math.min(minStart, R[k] - P[k], R[k]);
+    maxEnd = Math.max(maxEnd, R[k] - P[k]);
+  }
+  const span = maxEnd - minStart;
+  const { px, fitted } = chartScale(span, Math.max(width - LEFT - RIGHT, 100), pxPerUnit);
+  const W = Math.round(LEFT + RIGHT + span * px);
   const H = TOP + MC * ROW_H + BOTTOM;
   const X = (time) => LEFT + (time - minStart) * px;
   const items = [];
   const boxes = [];
   items.push({ t: "rect", x: 0, y: 0, w: W, h: H, fill: "#ffffff" });
-  const tick = niceTick(px);
-  for (let x = Math.ceil(minStart / tick) * tick; x <= horizon; x += tick) {
+  const tick = niceTick(px, Math.max(String(minStart).length, String(maxEnd).length));
+  const firstTick = Math.ceil(minStart / tick) * tick;
+  for (let i = 0, x = firstTick; x <= maxEnd; x = firstTick + ++i * tick) {
     items.push({ t: "line", x1: X(x), y1: TOP - 4, x2: X(x), y2: TOP + MC * ROW_H, stroke: "#e2e2e2", sw: 1 });
     items.push({ t: "text", x: X(x), y: TOP - 8, s: String(x), size: 11, anchor: "middle", fill: "#444" });
   }
@@ -55,7 +72,7 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
     const y = TOP + (i - 1) * ROW_H;
     if (i === v.step.machine) items.push({ t: "rect", x: LEFT, y, w: W - LEFT, h: ROW_H, fill: "#f3f0e4" });
     items.push({ t: "text", x: 6, y: y + ROW_H / 2 + 4, s: "M" + i, size: 12, anchor: "start", fill: "#222" });
-    items.push({ t: "line", x1: LEFT, y1: y + ROW_H, x2: X(horizon), y2: y + ROW_H, stroke: "#d0d0d0", sw: 1 });
+    items.push({ t: "line", x1: LEFT, y1: y + ROW_H, x2: X(maxEnd), y2: y + ROW_H, stroke: "#d0d0d0", sw: 1 });
   }
   const overlay = [];  // drawn over all operations: labels and highlights
   for (let i = 1; i <= MC; ++i) {
@@ -79,9 +96,9 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
     }
   }
   items.push(...overlay);
-  const cx = X(horizon);
+  const cx = X(v.maxR);
   items.push({ t: "line", x1: cx, y1: TOP - 4, x2: cx, y2: TOP + MC * ROW_H + 4, stroke: "#000", sw: 1.5, dash: "6 3" });
   const label = v.final ? "Cmax = " + replay.cmax : "max R = " + v.maxR;
   items.push({ t: "text", x: cx + 4, y: TOP + MC * ROW_H + 16, s: label, size: 12, anchor: "start", fill: "#000", weight: "bold" });
-  return { W, H, items, boxes, px };
+  return { W, H, items, boxes, px, fitted };
 }
