@@ -93,8 +93,13 @@ function drawItem(ctx, it, pen) {
   ctx.globalAlpha = 1;
 }
 
+// Browsers leave a canvas blank beyond their limits (a side of 32,767 px in
+// Firefox, an area of 2^24 px in Safari on phones): a wide chart on a dense
+// screen gets fewer device pixels per CSS pixel instead.
+const MAX_SIDE = 32000, MAX_AREA = 2 ** 24;
+
 export function drawCanvas(canvas, sc) {
-  const dpr = window.devicePixelRatio || 1;
+  const dpr = Math.min(window.devicePixelRatio || 1, MAX_SIDE / sc.W, MAX_SIDE / sc.H, Math.sqrt(MAX_AREA / (sc.W * sc.H)));
   const w = Math.round(sc.W * dpr), h = Math.round(sc.H * dpr);
   if (canvas.width !== w || canvas.height !== h) {
     canvas.width = w;
