@@ -21,28 +21,36 @@ after(async () => {
 });
 
 // What the page shows of the step's table: the topological order and the
-// rows, read from the document as a person sees them, scrolling the table
-// from top to bottom (it holds only the rows in view and a margin).
+// rows, read from the document as a person sees them: the panel scrolled
+// into view (panels off the screen wait), each box scrolled from top to
+// bottom (they hold only the rows in view and a margin).
 function shownTable(page) {
   return page.evaluate(async () => {
-    const part = document.getElementById('table-part');
-    if (part.classList.contains('hidden')) return null;
-    const box = document.getElementById('table-box');
-    const header = [...document.querySelectorAll('#trace-table thead th')].map((th) => th.textContent);
-    const rows = new Map();
-    for (let top = 0; ; top += box.clientHeight) {
-      box.scrollTop = top;
-      await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));
-      for (const tr of document.querySelectorAll('#trace-table tbody tr')) {
-        if (tr.classList.contains('spacer') || tr.style.display === 'none') continue;
-        rows.set(Number(tr.cells[0].textContent), [...tr.cells].map((td) => td.textContent).join('\t') + '\n');
+    const frames = (n) => new Promise((r) => { const next = () => (n-- > 0 ? requestAnimationFrame(next) : r()); next(); });
+    document.getElementById('table-panel').scrollIntoView();
+    await frames(3);
+    if (document.getElementById('table-part').classList.contains('hidden')) return null;
+    // The texts of a box's rows in their order, by their places in the box.
+    const read = async (box, selector, textOf) => {
+      const rows = new Map();
+      for (let top = 0; ; top += box.clientHeight) {
+        box.scrollTop = top;
+        await frames(2);
+        const origin = box.getBoundingClientRect().top - box.scrollTop;
+        for (const row of box.querySelectorAll(selector)) {
+          if (row.classList.contains('spacer') || row.style.display === 'none' || !row.firstChild) continue;
+          rows.set(Math.round(row.getBoundingClientRect().top - origin), textOf(row));
+        }
+        if (top + box.clientHeight >= box.scrollHeight) break;
       }
-      if (top + box.clientHeight >= box.scrollHeight) break;
-    }
-    box.scrollTop = 0;
-    const table = header.join('\t') + '\n' + [...rows.keys()].sort((a, b) => a - b).map((k) => rows.get(k)).join('');
-    const topo = document.getElementById('topo').textContent.split(' ').map(Number);
-    return { topo, table };
+      box.scrollTop = 0;
+      return [...rows.keys()].sort((a, b) => a - b).map((y) => rows.get(y));
+    };
+    const header = [...document.querySelectorAll('#trace-table thead th')].map((th) => th.textContent);
+    const rows = await read(document.getElementById('table-box'), '#trace-table tbody tr',
+      (tr) => [...tr.cells].map((td) => td.textContent).join('\t') + '\n');
+    const lines = await read(document.getElementById('topo'), '#topo > div', (div) => div.textContent);
+    return { topo: lines.join(' ').split(' ').map(Number), table: header.join('\t') + '\n' + rows.join('') };
   });
 }
 
@@ -140,6 +148,7 @@ test('ta71 (100 x 20): the page loads and steps', async () => {
     // rows are there and in view.
     await page.keyboard.press('End');
     const last = await page.evaluate(async () => {
+      document.getElementById('table-panel').scrollIntoView();
       const box = document.getElementById('table-box');
       box.scrollTop = box.scrollHeight;
       await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));

@@ -32,6 +32,8 @@ export function createOperationPanel(page) {
         return;
       }
       const rows = candidateRows(replay, v);
+      // Scrolled first, so that the rows are written where they will show.
+      table.scrollToRow(s.position - 1);
       table.show(rows.length, (i) => {
         const r = rows[i];
         return {
@@ -39,7 +41,6 @@ export function createOperationPanel(page) {
           cls: r.chosen ? "chosen" : r.best ? "tie" : "",
         };
       });
-      table.scrollToRow(s.position - 1);
     },
   };
 }

@@ -4,7 +4,7 @@
 
 import { machineLinks, permutationLine, topoOrder, traceTableText } from "./derive.js";
 import { byId, copyText } from "./dom.js";
-import { ROW_PX, WindowedTable } from "./windowed-table.js";
+import { ROW_PX, WindowedLines, WindowedTable } from "./windowed-table.js";
 
 export function createTablePanel(page) {
   const { replay } = page, { N, MC, M, P, NO, PO } = replay;
@@ -12,9 +12,10 @@ export function createTablePanel(page) {
   const box = byId("table-box");
   box.style.height = "min(65vh, " + Math.min(600, (N + 1) * ROW_PX + 4) + "px)";
   const table = new WindowedTable(box, 9, page.signal);
+  const topoLines = new WindowedLines(topo, page.signal);
   const perm = byId("perm");
   perm.replaceChildren();
-  const permLines = [null];
+  const permLines = [null], permRows = [];
   for (let i = 1; i <= MC; ++i) permLines.push(perm.appendChild(document.createElement("div")));
   let shown = null;
 
@@ -26,14 +27,23 @@ export function createTablePanel(page) {
   };
 
   return {
-    measure: () => table.measure(),
-    // The window follows a resize.
-    refit: () => table.render(),
+    measure() {
+      table.measure();
+      topoLines.measure();
+    },
+    // The windows follow a resize.
+    refit() {
+      table.render();
+      topoLines.render();
+    },
     render(v) {
       shown = v;
+      // A step changes one machine's sequence: the others keep their lines.
       for (let i = 1; i <= MC; ++i) {
-        const text = permutationLine(replay, v, i);
-        if (permLines[i].textContent !== text) permLines[i].textContent = text;
+        const row = v.rowsAfter[i], was = permRows[i];
+        if (was && was.length === row.length && was.every((k, j) => k === row[j])) continue;
+        permRows[i] = row;
+        permLines[i].textContent = permutationLine(replay, v, i);
       }
       const { t } = page.tr;
       if (!v.evaluated) {
@@ -49,7 +59,7 @@ export function createTablePanel(page) {
         const k = i + 1;
         return { cells: [k, M[k], P[k], NO[k], PO[k], NM[k], PM[k], R[k], Q[k]], cls: k === op ? "inserted" : "" };
       });
-      topo.textContent = Array.from(topoOrder(N, v.before.L)).join(" ");
+      topoLines.show(topoOrder(N, v.before.L), String(N).length);
     },
   };
 }

@@ -1,9 +1,13 @@
-// Tables that show only the rows in view of their scroll box (and a
-// margin): thousands of rows would cost a layout of all of them at every
-// step. Row elements are reused and a cell is written only when its text
-// changes, so a step that changes a few rows lays out little. Rows are
-// ROW_PX high (the style makes the pitch exact), so two spacer rows stand
-// in for the rest.
+// Boxes that hold only the rows in view (and a margin): thousands of rows
+// would cost a layout of all of them at every step. Row elements are reused
+// and a text node is rewritten only when its text changes, so a step that
+// changes a few rows lays out little. Rows have a fixed pitch (the style
+// makes it exact), so two spacers stand in for the rest.
+//
+// Laying out text is most of what a step costs, so a step writes only the
+// rows in view; the margin above and below, there for scrolling, is filled
+// once the browser is idle, or at once when the reader scrolls, unless
+// another step comes first.
 
 export const ROW_PX = 21;
 const OVERSCAN = 8;
@@ -13,21 +17,20 @@ const OVERSCAN = 8;
 // (which would make the browser lay out more than changed).
 export const boxHeight = (rows) => Math.min(300, 26 + rows * ROW_PX) + "px";
 
-export class WindowedTable {
-  // `box` is the scroll box holding the table; `signal` ends its listening.
-  constructor(box, columns, signal) {
+const whenIdle = (f) => (window.requestIdleCallback ? requestIdleCallback(f, { timeout: 500 }) : setTimeout(f, 50));
+const cancelIdle = (id) => (window.cancelIdleCallback ? cancelIdleCallback(id) : clearTimeout(id));
+
+// The scrolling and timing that both kinds of box share. A subclass has
+// `pitch`, `count` and `writeRows(first, end, viewFirst, viewEnd)`, which
+// makes rows first ... end - 1 the shown ones and writes those from
+// viewFirst to viewEnd - 1.
+class ScrollWindow {
+  constructor(box, signal) {
     this.box = box;
-    this.tbody = box.querySelector("tbody");
-    this.columns = columns;
     this.count = 0;
-    this.rowAt = null;
-    this.scrollTop = 0;
-    this.height = 0;
-    this.pool = [];
-    this.tbody.replaceChildren();
-    this.top = this.tbody.appendChild(document.createElement("tr"));
-    this.bottom = this.tbody.appendChild(document.createElement("tr"));
-    this.top.className = this.bottom.className = "spacer";
+    this.scrollTop = this.height = this.headHeight = 0;
+    this.renderedTop = -1;
+    this.idle = 0;
     let queued = false;
     box.addEventListener("scroll", () => {
       if (queued) return;
@@ -35,7 +38,8 @@ export class WindowedTable {
       requestAnimationFrame(() => {
         queued = false;
         this.measure();
-        this.render();
+        // A scroll of the page's own (scrollToRow) finds its rows written.
+        if (this.scrollTop !== this.renderedTop) this.render();
       });
     }, { signal });
   }
@@ -45,12 +49,63 @@ export class WindowedTable {
     this.scrollTop = this.box.scrollTop;
     this.height = this.box.clientHeight;
   }
+  // After a step: the rows in view now, the margin when the browser is idle.
+  refresh() {
+    this.render(true);
+    cancelIdle(this.idle);
+    this.idle = whenIdle(() => this.render());
+  }
+  render(inViewOnly = false) {
+    const pitch = this.pitch, top = Math.floor(this.scrollTop / pitch);
+    const first = Math.max(0, top - OVERSCAN);
+    const end = Math.min(this.count, top + Math.ceil(Math.max(this.height, 320) / pitch) + OVERSCAN);
+    // Below a sticky header, rows top ... top + ceil(rest / pitch) show.
+    const viewEnd = inViewOnly ? top + Math.ceil((this.height - this.headHeight) / pitch) + 1 : end;
+    this.writeRows(first, end, inViewOnly ? top : first, viewEnd);
+    this.renderedTop = this.scrollTop;
+  }
+}
+
+// Shows rows first ... end - 1 of a pool of row elements between two
+// spacers, making more as needed; returns the pool entries in order.
+function showPool(pool, make, first, end, pitch, spacers, count) {
+  while (pool.length < end - first) pool.push({ ...make(), shown: true });
+  for (let i = 0; i < pool.length; ++i) {
+    const row = pool[i], shown = first + i < end;
+    if (row.shown !== shown) {
+      row.shown = shown;
+      row.element.style.display = shown ? "" : "none";
+    }
+  }
+  spacers[0].style.height = first * pitch + "px";
+  spacers[1].style.height = (count - end) * pitch + "px";
+}
+
+export class WindowedTable extends ScrollWindow {
+  // `box` is the scroll box holding the table; `signal` ends its listening.
+  constructor(box, columns, signal) {
+    super(box, signal);
+    this.pitch = ROW_PX;
+    this.tbody = box.querySelector("tbody");
+    this.head = box.querySelector("thead");
+    this.columns = columns;
+    this.rowAt = null;
+    this.pool = [];
+    this.tbody.replaceChildren();
+    this.top = this.tbody.appendChild(document.createElement("tr"));
+    this.bottom = this.tbody.appendChild(document.createElement("tr"));
+    this.top.className = this.bottom.className = "spacer";
+  }
+  measure() {
+    super.measure();
+    this.headHeight = this.head.offsetHeight;
+  }
   // rowAt(i) gives row i (from 0): { cells, cls, strong } where strong
   // flags, bit c for column c, the cells shown in bold.
   show(count, rowAt) {
-    this.count = count;
+    this.count = rowAt ? count : 0;
     this.rowAt = rowAt;
-    this.render();
+    this.refresh();
   }
   // Brings row i into view, near the top, once the frame is laid out
   // anyway; nothing when it is in view already.
@@ -60,42 +115,97 @@ export class WindowedTable {
     this.scrollTop = Math.max(0, y - 2 * ROW_PX);
     requestAnimationFrame(() => { this.box.scrollTop = this.scrollTop; });
   }
-  render() {
-    if (!this.rowAt) this.count = 0;
-    const first = Math.max(0, Math.floor(this.scrollTop / ROW_PX) - OVERSCAN);
-    const end = Math.min(this.count, first + Math.ceil(Math.max(this.height, 320) / ROW_PX) + 2 * OVERSCAN);
-    while (this.pool.length < end - first) {
-      const tr = document.createElement("tr");
-      for (let c = 0; c < this.columns; ++c) tr.appendChild(document.createElement("td"));
-      this.tbody.insertBefore(tr, this.bottom);
-      this.pool.push({ tr, text: new Array(this.columns).fill(""), shown: true, cls: "", strong: 0 });
-    }
-    for (let i = 0; i < this.pool.length; ++i) {
-      const row = this.pool[i];
-      const shown = first + i < end;
-      if (row.shown !== shown) {
-        row.shown = shown;
-        row.tr.style.display = shown ? "" : "none";
-      }
-      if (!shown) continue;
-      const { cells, cls = "", strong = 0 } = this.rowAt(first + i);
+  writeRows(first, end, viewFirst, viewEnd) {
+    const make = () => {
+      const element = document.createElement("tr"), nodes = [];
+      for (let c = 0; c < this.columns; ++c) nodes.push(element.appendChild(document.createElement("td")).appendChild(document.createTextNode("")));
+      this.tbody.insertBefore(element, this.bottom);
+      return { element, nodes, cls: "", strong: 0 };
+    };
+    showPool(this.pool, make, first, end, ROW_PX, [this.top, this.bottom], this.count);
+    for (let r = Math.max(first, viewFirst); r < Math.min(end, viewEnd); ++r) {
+      const row = this.pool[r - first];
+      const { cells, cls = "", strong = 0 } = this.rowAt(r);
       for (let c = 0; c < this.columns; ++c) {
-        const text = String(cells[c]);
-        if (row.text[c] !== text) {
-          row.text[c] = text;
-          row.tr.cells[c].textContent = text;
-        }
+        const text = String(cells[c]), node = row.nodes[c];
+        if (node.data !== text) node.data = text;
       }
       if (row.cls !== cls) {
         row.cls = cls;
-        row.tr.className = cls;
+        row.element.className = cls;
       }
       if (row.strong !== strong) {
-        for (let c = 0; c < this.columns; ++c) row.tr.cells[c].classList.toggle("strong", ((strong >> c) & 1) === 1);
+        for (let c = 0; c < this.columns; ++c) row.element.cells[c].classList.toggle("strong", ((strong >> c) & 1) === 1);
         row.strong = strong;
       }
     }
-    this.top.style.height = first * ROW_PX + "px";
-    this.bottom.style.height = (this.count - end) * ROW_PX + "px";
+  }
+}
+
+// A box of numbers in lines (the list may run to a million), as many to a
+// line as its width holds. The style makes a line LINE_PX high and its font
+// monospaced, so a line of n numbers of d digits is n * (d + 1) - 1
+// characters wide at most.
+export const LINE_PX = 17;
+
+export class WindowedLines extends ScrollWindow {
+  constructor(box, signal) {
+    super(box, signal);
+    this.pitch = LINE_PX;
+    this.items = [];
+    this.digits = 1;
+    this.charPx = 0;
+    this.width = 0;
+    this.pool = [];
+    box.replaceChildren();
+    this.top = box.appendChild(document.createElement("div"));
+    this.bottom = box.appendChild(document.createElement("div"));
+    // How many numbers a line holds follows the box's width, also when the
+    // box was hidden when a step measured it (then it shows nothing yet).
+    const resized = new ResizeObserver(() => {
+      if (box.clientWidth === this.width) return;
+      this.measure();
+      this.render();
+    });
+    resized.observe(box);
+    signal.addEventListener("abort", () => resized.disconnect());
+  }
+  // The first time the box is shown, this also measures a character of its
+  // font.
+  measure() {
+    super.measure();
+    this.width = this.box.clientWidth;
+    if (!this.charPx && this.width) {
+      const probe = this.box.appendChild(document.createElement("span"));
+      probe.textContent = "0".repeat(20);
+      this.charPx = probe.getBoundingClientRect().width / 20;
+      probe.remove();
+    }
+  }
+  // items: an array of numbers, none wider than `digits` characters.
+  show(items, digits) {
+    this.items = items;
+    this.digits = digits;
+    this.refresh();
+  }
+  perLine() {
+    return Math.max(1, Math.floor((this.width - 1 + this.charPx) / (this.charPx * (this.digits + 1))));
+  }
+  render(inViewOnly = false) {
+    this.count = this.width ? Math.ceil(this.items.length / this.perLine()) : 0;
+    super.render(inViewOnly);
+  }
+  writeRows(first, end, viewFirst, viewEnd) {
+    const make = () => {
+      const element = this.box.insertBefore(document.createElement("div"), this.bottom);
+      return { element, text: element.appendChild(document.createTextNode("")) };
+    };
+    showPool(this.pool, make, first, end, LINE_PX, [this.top, this.bottom], this.count);
+    const perLine = this.perLine();
+    for (let r = Math.max(first, viewFirst); r < Math.min(end, viewEnd); ++r) {
+      const text = Array.prototype.join.call(this.items.slice(r * perLine, (r + 1) * perLine), " ");
+      const node = this.pool[r - first].text;
+      if (node.data !== text) node.data = text;
+    }
   }
 }
