@@ -23,21 +23,32 @@ function canvasPattern(ctx, fill, hatch) {
   return pattern;
 }
 
-function groupBy(list, keyOf) {
-  const map = new Map();
+// The boxes in lists of equal `keys`, in the order each list first comes:
+// nested maps, so that no key string is made per box.
+function groupBy(list, ...keys) {
+  const root = new Map(), lists = [], last = keys.length - 1;
   for (const b of list) {
-    const key = keyOf(b);
-    if (!map.has(key)) map.set(key, []);
-    map.get(key).push(b);
+    let node = root;
+    for (let i = 0; i < last; ++i) {
+      let next = node.get(b[keys[i]]);
+      if (!next) node.set(b[keys[i]], (next = new Map()));
+      node = next;
+    }
+    let group = node.get(b[keys[last]]);
+    if (!group) {
+      node.set(b[keys[last]], (group = []));
+      lists.push(group);
+    }
+    group.push(b);
   }
-  return map;
+  return lists;
 }
 
 // Operation boxes do not overlap, so they are drawn one path per fill and
 // per outline instead of one call each: thousands of boxes cost a few
 // dozen canvas calls.
 function drawBoxes(ctx, boxes) {
-  for (const list of groupBy(boxes, (b) => b.fill + b.hatch + b.opacity).values()) {
+  for (const list of groupBy(boxes, "fill", "hatch", "opacity")) {
     const b0 = list[0];
     ctx.globalAlpha = b0.opacity;
     ctx.fillStyle = b0.hatch !== "none" ? canvasPattern(ctx, b0.fill, b0.hatch) : b0.fill;
@@ -47,7 +58,7 @@ function drawBoxes(ctx, boxes) {
   }
   ctx.globalAlpha = 1;
   // Thin outlines first, so the thick ones of critical operations stay whole.
-  const outlines = [...groupBy(boxes, (b) => b.sw + " " + b.stroke).values()].sort((a, b) => a[0].sw - b[0].sw);
+  const outlines = groupBy(boxes, "sw", "stroke").sort((a, b) => a[0].sw - b[0].sw);
   for (const list of outlines) {
     ctx.strokeStyle = list[0].stroke;
     ctx.lineWidth = list[0].sw;
@@ -57,40 +68,49 @@ function drawBoxes(ctx, boxes) {
   }
 }
 
-// `pen` remembers the font and alignment set: setting a font parses it, and
-// labels share a few, so they are set on change only.
+// `pen` remembers the canvas state set last: a setter parses what it is
+// given, and the items share a few colours, widths and fonts, so each is set
+// on change only.
+function use(ctx, pen, property, value) {
+  if (pen[property] !== value) {
+    pen[property] = value;
+    ctx[property] = value;
+  }
+}
+
+function useStroke(ctx, pen, it) {
+  use(ctx, pen, "strokeStyle", it.stroke);
+  use(ctx, pen, "lineWidth", it.sw);
+  const dash = it.dash || "";
+  if (pen.dash !== dash) {
+    pen.dash = dash;
+    ctx.setLineDash(dash ? dash.split(" ").map(Number) : []);
+  }
+}
+
 function drawItem(ctx, it, pen) {
-  ctx.globalAlpha = it.opacity ?? 1;
+  use(ctx, pen, "globalAlpha", it.opacity ?? 1);
   if (it.t === "rect") {
     if (it.fill !== "none") {
-      ctx.fillStyle = it.hatch && it.hatch !== "none" ? canvasPattern(ctx, it.fill, it.hatch) : it.fill;
+      use(ctx, pen, "fillStyle", it.hatch && it.hatch !== "none" ? canvasPattern(ctx, it.fill, it.hatch) : it.fill);
       ctx.fillRect(it.x, it.y, it.w, it.h);
     }
     if (it.stroke) {
-      ctx.setLineDash(it.dash ? it.dash.split(" ").map(Number) : []);
-      ctx.strokeStyle = it.stroke;
-      ctx.lineWidth = it.sw;
+      useStroke(ctx, pen, it);
       ctx.strokeRect(it.x, it.y, it.w, it.h);
-      ctx.setLineDash([]);
     }
   } else if (it.t === "line") {
-    ctx.setLineDash(it.dash ? it.dash.split(" ").map(Number) : []);
-    ctx.strokeStyle = it.stroke;
-    ctx.lineWidth = it.sw;
+    useStroke(ctx, pen, it);
     ctx.beginPath();
     ctx.moveTo(it.x1, it.y1);
     ctx.lineTo(it.x2, it.y2);
     ctx.stroke();
-    ctx.setLineDash([]);
   } else {
-    const font = (it.weight || "normal") + " " + it.size + "px system-ui, sans-serif";
-    if (pen.font !== font) { ctx.font = font; pen.font = font; }
-    const align = it.anchor === "middle" ? "center" : it.anchor === "end" ? "right" : "left";
-    if (pen.align !== align) { ctx.textAlign = align; pen.align = align; }
-    ctx.fillStyle = it.fill;
+    use(ctx, pen, "font", (it.weight || "normal") + " " + it.size + "px system-ui, sans-serif");
+    use(ctx, pen, "textAlign", it.anchor === "middle" ? "center" : it.anchor === "end" ? "right" : "left");
+    use(ctx, pen, "fillStyle", it.fill);
     ctx.fillText(it.s, it.x, it.y);
   }
-  ctx.globalAlpha = 1;
 }
 
 // Browsers leave a canvas blank beyond their limits (a side of 32,767 px in
@@ -109,13 +129,15 @@ export function drawCanvas(canvas, sc) {
   }
   const ctx = canvas.getContext("2d");
   ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
-  const pen = { font: "", align: "" };
+  ctx.setLineDash([]);
+  let pen = {};  // the state as the context had it: unknown
   const items = sc.items;
   for (let i = 0; i < items.length;) {
     if (items[i].box) {
       let end = i;
       while (end < items.length && items[end].box) ++end;
       drawBoxes(ctx, items.slice(i, end));
+      pen = {};
       i = end;
       continue;
     }
