@@ -7,16 +7,29 @@
 //   measure()     reads the layout it needs before any panel writes (optional),
 //   refit()       follows a change of the window's size (optional),
 //   retext()      redoes texts it keeps after the language changed (optional;
-//                 the step is shown again anyway).
+//                 the step is shown again anyway),
+//   element       the panel's section (optional): while it is off the screen
+//                 (farther than a quarter of the window's height) the panel
+//                 is not rendered; it renders the step shown when it comes
+//                 near, before the page is printed, and at a change of
+//                 language. Without it, the panel renders at every step.
 // `page` gives it the replay, the translator (page.tr, which the language
 // switch replaces) and the signal that ends its listeners.
+//
+// A step should fit in one frame: all panels' render and measure, and the
+// layout their writes cause, within 8 ms on ta71 (bench/replay-perf.sh).
+// Laying out text is the largest cost, counted in text nodes written, so a
+// panel writes only what changed and only what is in view
+// (windowed-table.js), keeps its boxes' sizes from step to step, reads
+// layout only in measure(), and does nothing while it is hidden or off the
+// screen (give it an element).
 
 import { createChangesPanel } from "./changes-panel.js";
 import { createChartPanel } from "./chart-panel.js";
 import { byId } from "./dom.js";
 import { chooseLanguage, makeTranslator } from "./lang.js";
 import { applyTexts, rememberLanguage, storedLanguage } from "./lang-dom.js";
-import { createOperationPanel } from "./operation-panel.js";
+import { createHeadline, createOperationPanel } from "./operation-panel.js";
 import { decodeReplay, isReplayData, parseReplayData } from "./replay-data.js";
 import { createStepper } from "./stepping.js";
 import { pageStrings } from "./strings.js";
@@ -102,6 +115,28 @@ export function startReplay(data, options = {}) {
     }, 120);
   };
 
+  // The view shown; which panels' elements are on or near the screen (none
+  // is known at first); which panels have missed a step.
+  let shown = null;
+  const near = new Map(), missed = new Set();
+  const renderNow = (list) => {
+    for (const panel of list) panel.measure?.();
+    // The chart (first in the list) goes first: setting a canvas font needs
+    // the document's style, which is still clean before anything else changes.
+    for (const panel of list) panel.render(shown);
+  };
+  const catchUp = (wanted) => {
+    const late = panels.filter((panel) => missed.has(panel) && wanted(panel));
+    for (const panel of late) missed.delete(panel);
+    if (late.length > 0) renderNow(late);
+  };
+  const watcher = new IntersectionObserver((entries) => {
+    for (const entry of entries) near.set(entry.target, entry.isIntersecting);
+    catchUp((panel) => near.get(panel.element));
+  }, { rootMargin: "25% 0px" });
+  signal.addEventListener("abort", () => watcher.disconnect());
+  window.addEventListener("beforeprint", () => catchUp(() => true), { signal });
+
   function show(t, again = false) {
     if (!replay || replay.STEPS === 0 || Number.isNaN(t) || signal.aborted) return;
     t = Math.max(1, Math.min(replay.STEPS, Math.round(t)));
@@ -114,13 +149,12 @@ export function startReplay(data, options = {}) {
       return;
     }
     current = t;
-    for (const panel of panels) panel.measure?.();
-    const view = stepper.view(t);
-    // The chart (first in the list) goes first: setting a canvas font needs
-    // the document's style, which is still clean before anything else changes.
-    for (const panel of panels) panel.render(view);
+    shown = stepper.view(t);
+    const now = panels.filter((panel) => again || !panel.element || near.get(panel.element) !== false);
+    for (const panel of panels) if (now.includes(panel)) missed.delete(panel); else missed.add(panel);
+    renderNow(now);
     showInNav();
-    byId("step-of").textContent = page.tr.t(view.evaluated ? "nav.of" : "nav.of-empty", { n: replay.STEPS });
+    byId("step-of").textContent = page.tr.t(shown.evaluated ? "nav.of" : "nav.of-empty", { n: replay.STEPS });
     for (const id of ["first", "back10", "back1"]) byId(id).disabled = t === 1;
     for (const id of ["fwd1", "fwd10", "last"]) byId(id).disabled = t === replay.STEPS;
     followInAddress(t);
@@ -152,8 +186,9 @@ export function startReplay(data, options = {}) {
   }
   showMessage("");
   stepper = createStepper(replay);
-  panels = [createChartPanel(page), createOperationPanel(page), createChangesPanel(page), createTablePanel(page)];
+  panels = [createChartPanel(page), createHeadline(page), createOperationPanel(page), createChangesPanel(page), createTablePanel(page)];
   // Later panels (the graph, practice, worksheets) join this list.
+  for (const panel of panels) if (panel.element) watcher.observe(panel.element);
 
   const STEPS = replay.STEPS;
   for (const id of ["slider", "step-input"]) byId(id).max = STEPS;

@@ -9,6 +9,7 @@ export function createChangesPanel(page) {
   box.style.height = boxHeight(page.replay.N);
   const table = new WindowedTable(box, 5, page.signal);
   return {
+    element: byId("changes-panel"),
     measure: () => table.measure(),
     render(v) {
       const { t, count } = page.tr;

@@ -102,6 +102,7 @@ export function createChartPanel(page) {
 
   renderLegend();
   return {
+    element: byId("gantt-panel"),
     measure() { width = scroll.clientWidth || 900; },
     render(v) {
       view = v;

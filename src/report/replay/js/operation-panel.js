@@ -4,9 +4,21 @@ import { candidateRows, mostOnOneMachine } from "./derive.js";
 import { byId } from "./dom.js";
 import { WindowedTable, boxHeight } from "./windowed-table.js";
 
+// The step's headline, which screen readers announce (the page's one live
+// region), kept current at every step wherever the page is scrolled.
+export function createHeadline(page) {
+  const { replay } = page, title = byId("op-title");
+  return {
+    render(v) {
+      const s = v.step, op = s.op;
+      title.textContent = page.tr.t("op.title", { t: v.t, op, job: replay.jobOf(op), machine: s.machine, p: replay.P[op] });
+    },
+  };
+}
+
 export function createOperationPanel(page) {
   const { replay } = page;
-  const title = byId("op-title"), emptyMachine = byId("empty-machine");
+  const emptyMachine = byId("empty-machine");
   const box = byId("candidates-box"), tieRule = byId("tie-rule");
   box.style.height = boxHeight(mostOnOneMachine(replay) + 1);
   const table = new WindowedTable(box, 8, page.signal);
@@ -19,10 +31,10 @@ export function createOperationPanel(page) {
   }
 
   return {
+    element: byId("op-panel"),
     measure: () => table.measure(),
     render(v) {
-      const { t } = page.tr, s = v.step, op = s.op;
-      title.textContent = t("op.title", { t: v.t, op, job: replay.jobOf(op), machine: s.machine, p: replay.P[op] });
+      const { t } = page.tr, s = v.step;
       emptyMachine.textContent = v.evaluated ? "" : t("op.empty-machine", { machine: s.machine });
       // Hidden but keeping their room, so the panels below do not move.
       box.classList.toggle("invisible", !v.evaluated);

@@ -27,6 +27,7 @@ export function createTablePanel(page) {
   };
 
   return {
+    element: byId("table-panel"),
     measure() {
       table.measure();
       topoLines.measure();
