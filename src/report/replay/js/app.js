@@ -115,8 +115,8 @@ export function startReplay(data, options = {}) {
     }, 120);
   };
 
-  // The view shown; which panels' elements are on or near the screen (none
-  // is known at first); which panels have missed a step.
+  // The view shown; which panels' elements are on or near the screen;
+  // which panels have missed a step.
   let shown = null;
   const near = new Map(), missed = new Set();
   const renderNow = (list) => {
@@ -129,6 +129,15 @@ export function startReplay(data, options = {}) {
     const late = panels.filter((panel) => missed.has(panel) && wanted(panel));
     for (const panel of late) missed.delete(panel);
     if (late.length > 0) renderNow(late);
+  };
+  // Until the observer first reports (after the first frame), the layout
+  // says: the first step lays the page out anyway, to fit the chart.
+  const isNear = (element) => {
+    if (!near.has(element)) {
+      const box = element.getBoundingClientRect(), margin = innerHeight / 4;
+      near.set(element, box.height > 0 && box.bottom >= -margin && box.top <= innerHeight + margin);
+    }
+    return near.get(element);
   };
   const watcher = new IntersectionObserver((entries) => {
     for (const entry of entries) near.set(entry.target, entry.isIntersecting);
@@ -150,7 +159,7 @@ export function startReplay(data, options = {}) {
     }
     current = t;
     shown = stepper.view(t);
-    const now = panels.filter((panel) => again || !panel.element || near.get(panel.element) !== false);
+    const now = panels.filter((panel) => again || !panel.element || isNear(panel.element));
     for (const panel of panels) if (now.includes(panel)) missed.delete(panel); else missed.add(panel);
     renderNow(now);
     showInNav();
