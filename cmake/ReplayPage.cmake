@@ -37,6 +37,7 @@ set(REPLAY_PAGE_MODULES
     chart-scene chart-svg
     dom lang-dom windowed-table chart-canvas
     operation-panel changes-panel chart-panel table-panel
+    a11y-strings
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
 list(TRANSFORM REPLAY_PAGE_MODULES APPEND .js)

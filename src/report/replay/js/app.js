@@ -24,8 +24,9 @@
 // layout only in measure(), and does nothing while it is hidden or off the
 // screen (give it an element).
 
+import { a11yStrings } from "./a11y-strings.js";
 import { createChangesPanel } from "./changes-panel.js";
-import { createChartPanel } from "./chart-panel.js";
+import { createChartPanel, createChartText } from "./chart-panel.js";
 import { byId } from "./dom.js";
 import { chooseLanguage, makeTranslator } from "./lang.js";
 import { applyTexts, rememberLanguage, storedLanguage } from "./lang-dom.js";
@@ -37,6 +38,10 @@ import { createTablePanel } from "./table-panel.js";
 
 // Steps that Page Up / Page Down and the double arrows move.
 const JUMP = 10;
+// The step keys a scroll box with the focus keeps for itself, and how far
+// Shift with Left/Right scrolls it.
+const BOX_KEYS = new Set(["PageUp", "PageDown", "Home", "End"]);
+const SIDEWAYS_PX = 40;
 
 // The data jobshop-replay embedded in the page, or null when there is none
 // or it is not of this format.
@@ -63,7 +68,7 @@ export function startReplay(data, options = {}) {
   if (running) running.stop();
   const stopping = new AbortController();
   const signal = stopping.signal;
-  const tables = [pageStrings, ...(options.strings || [])];
+  const tables = [pageStrings, a11yStrings, ...(options.strings || [])];
   const languageSelect = byId("language");
   const page = { replay: null, tr: null, signal };
   let message = "";
@@ -195,7 +200,8 @@ export function startReplay(data, options = {}) {
   }
   showMessage("");
   stepper = createStepper(replay);
-  panels = [createChartPanel(page), createHeadline(page), createOperationPanel(page), createChangesPanel(page), createTablePanel(page)];
+  panels = [createChartPanel(page), createHeadline(page), createChartText(page), createOperationPanel(page), createChangesPanel(page),
+    createTablePanel(page)];
   // Later panels (the graph, practice, worksheets) join this list.
   for (const panel of panels) if (panel.element) watcher.observe(panel.element);
 
@@ -212,10 +218,20 @@ export function startReplay(data, options = {}) {
     if (e.target.value !== "") show(Number(e.target.value));
   };
   window.addEventListener("hashchange", () => show(stepFromHash()), { signal });
+  // In a scroll box that has the focus, Page Up/Down and Home/End scroll it
+  // when it scrolls up and down (as the Up and Down arrows do), and Shift
+  // with Left/Right scrolls it sideways; Left/Right step everywhere.
   document.addEventListener("keydown", (e) => {
     if (e.altKey || e.ctrlKey || e.metaKey) return;
     const tag = e.target.tagName;
     if ((tag === "INPUT" && e.target.type !== "range") || tag === "SELECT") return;
+    const box = e.target.classList?.contains("scroll-box") ? e.target : null;
+    if (box && BOX_KEYS.has(e.key) && box.scrollHeight > box.clientHeight) return;
+    if (box && e.shiftKey && (e.key === "ArrowLeft" || e.key === "ArrowRight")) {
+      box.scrollLeft += e.key === "ArrowLeft" ? -SIDEWAYS_PX : SIDEWAYS_PX;
+      e.preventDefault();
+      return;
+    }
     const moves = { ArrowLeft: -1, ArrowRight: 1, PageUp: -JUMP, PageDown: JUMP };
     if (e.key in moves) show(current + moves[e.key]);
     else if (e.key === "Home") show(1);

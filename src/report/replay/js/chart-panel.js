@@ -2,7 +2,7 @@
 // the operation inspector and tooltip, zoom, and saving as SVG or PNG.
 
 import { drawCanvas } from "./chart-canvas.js";
-import { PALETTE, buildScene, jobStyle } from "./chart-scene.js";
+import { PALETTE, buildScene, chartText, jobStyle } from "./chart-scene.js";
 import { sceneToSvg } from "./chart-svg.js";
 import { criticalOps, operationFacts, placedOps } from "./derive.js";
 import { byId, download, safeFileName } from "./dom.js";
@@ -113,6 +113,26 @@ export function createChartPanel(page) {
     retext() {
       renderLegend();
       if (view) draw();
+    },
+  };
+}
+
+// The chart as a table for screen readers (kept off the screen, so it costs
+// no layout), current at every step wherever the page is scrolled.
+export function createChartText(page) {
+  const { replay } = page, body = byId("gantt-text").querySelector("tbody");
+  const cells = [null];
+  body.replaceChildren();
+  for (let i = 1; i <= replay.MC; ++i) {
+    const row = body.insertRow(), machine = row.appendChild(document.createElement("th"));
+    machine.scope = "row";
+    machine.textContent = "M" + i;
+    cells.push(row.insertCell().appendChild(document.createTextNode("")));
+  }
+  return {
+    render(v) {
+      const lines = chartText(replay, v);
+      for (let i = 1; i <= replay.MC; ++i) if (cells[i].data !== lines[i - 1]) cells[i].data = lines[i - 1];
     },
   };
 }

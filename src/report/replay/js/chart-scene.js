@@ -102,3 +102,11 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
   items.push({ t: "text", x: cx + 4, y: TOP + MC * ROW_H + 16, s: label, size: 12, anchor: "start", fill: "#000", weight: "bold" });
   return { W, H, items, boxes, px, fitted };
 }
+
+// The chart as text, a line a machine: its operations in their order on it,
+// each as number: start–end, the times the chart draws it between.
+export function chartText(replay, v) {
+  const { MC, P } = replay, R = v.after.R, lines = [];
+  for (let i = 1; i <= MC; ++i) lines.push(v.rowsAfter[i].map((k) => k + ": " + (R[k] - P[k]) + "\u2013" + R[k]).join(", "));
+  return lines;
+}
