@@ -1,13 +1,15 @@
-// The page by keyboard, by screen reader and on a phone: scroll boxes take
+// The page by keyboard, by screen reader, on a phone and with the largest
+// times: scroll boxes take
 // the focus and keep their scroll keys while Left/Right still step; the
 // chart has a text twin that follows every step; only the headline is
-// live; on a 390 px phone the estimate and the chosen mark stay in view.
+// live; on a 390 px phone the estimate and the chosen mark stay in view;
+// times of 2^31 - 1 give a fitted chart and tables that cut no number off.
 // Also: a panel that was off the screen shows the current step when it
 // comes into view (the page leaves such panels alone while stepping).
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
-import { makePage, openBrowser, stepOf, watchedPage } from './support.mjs';
+import { makePage, openBrowser, runInstanceText, stepOf, watchedPage } from './support.mjs';
 
 let browser;
 let ta71;
@@ -153,4 +155,27 @@ test('on a 390 px phone the estimate and the chosen mark are in view', async () 
     await frames(page);
   }
   assert.deepEqual(errors, []);
+});
+
+test('times of 2^31 - 1: a fitted chart, no number cut off', async () => {
+  const p = 2 ** 31 - 1, jobs = [[1, 2, 3], [2, 3, 1], [3, 1, 2], [1, 3, 2]];
+  const run = runInstanceText(`huge\n4 3\n${jobs.map((ms) => ms.map((m) => `${m} ${p}`).join(' ')).join('\n')}\n`, 'huge', { trace: false });
+  try {
+    const { page, errors } = await watchedPage(browser.context);
+    await page.goto(`file://${run.page}#6`);
+    await page.evaluate(() => document.getElementById('table-panel').scrollIntoView({ block: 'end' }));
+    for (const key of ['ArrowRight', 'End']) {
+      await page.keyboard.press(key);
+      await frames(page);
+      const r = await page.evaluate(() => ({
+        cut: [...document.querySelectorAll('.windowed td')].filter((td) => td.cellIndex !== 7 && td.scrollWidth > td.clientWidth).map((td) => td.textContent),
+        chart: document.getElementById('gantt').getBoundingClientRect().width, room: document.getElementById('gantt-scroll').clientWidth,
+      }));
+      assert.deepEqual(r.cut, [], key);
+      assert.ok(r.chart <= r.room, `${key}: the chart is ${r.chart} px in ${r.room}`);
+    }
+    assert.deepEqual(errors, []);
+  } finally {
+    fs.rmSync(run.folder, { recursive: true, force: true });
+  }
 });

@@ -193,6 +193,9 @@ export function startReplay(data, options = {}) {
     return controller;
   }
   replay = page.replay = decodeReplay(data);
+  // The tables' columns fit the widest numbers.
+  main.style.setProperty("--digits", replay.digits);
+  main.style.setProperty("--op-digits", replay.opDigits);
   headings();
   if (replay.STEPS === 0) {
     showMessage("page.no-steps");

@@ -23,6 +23,8 @@ export function isReplayData(data) {
 //   M, P, NO, PO: operation k's machine, time, job successor and predecessor.
 //   evalOfStep[t]: the evaluation step t's table and estimates come from, -1
 //     on an empty machine (no evaluation).
+//   digits, opDigits: the characters of the widest number the tables show,
+//     and of the widest operation number, position or time.
 //   afterStep[t]: the evaluation of the graph after step t (t = 0: before
 //     the first). A step on an empty machine adds no arc, so that is the next
 //     evaluated step's, and after the last step the final one.
@@ -48,9 +50,33 @@ export function decodeReplay(data) {
     if (t >= 1 && evalOfStep[t] >= 0) next = evalOfStep[t];
   }
   return {
-    name: data.name, J, MC, N, STEPS, cmax: data.cmax,
+    name: data.name, J, MC, N, STEPS, cmax: data.cmax, ...numberWidths(data),
     M, P, NO, PO, steps: data.steps, sequences: data.sequences,
     evaluations, evalOfStep, afterStep,
     jobOf: (k) => Math.floor((k - 1) / MC) + 1,
   };
+}
+
+// The characters (a sign included) of the widest number among the run's
+// times, estimates, heads and tails (those of the snapshots; the values
+// between them stay near), and of the widest operation number, position
+// (at most N + 1) or time, so that the tables' columns can fit them.
+function numberWidths(data) {
+  let low = 0, high = data.operations.length + 1;
+  const take = (list) => {
+    for (const x of list) {
+      if (x < low) low = x;
+      else if (x > high) high = x;
+    }
+  };
+  const chars = () => Math.max(String(low).length, String(high).length);
+  take(data.operations.map((op) => op[1]));
+  const opDigits = chars();
+  take([data.cmax]);
+  for (const s of data.steps) take(s.estimates);
+  for (const snap of data.evaluations.snapshots) {
+    take(snap.R);
+    take(snap.Q);
+  }
+  return { digits: chars(), opDigits };
 }
