@@ -27,7 +27,7 @@
 import { a11yStrings } from "./a11y-strings.js";
 import { createChangesPanel } from "./changes-panel.js";
 import { createChartPanel, createChartText } from "./chart-panel.js";
-import { byId } from "./dom.js";
+import { byId, setText } from "./dom.js";
 import { chooseLanguage, makeTranslator } from "./lang.js";
 import { applyTexts, rememberLanguage, storedLanguage } from "./lang-dom.js";
 import { createHeadline, createOperationPanel } from "./operation-panel.js";
@@ -168,7 +168,7 @@ export function startReplay(data, options = {}) {
     for (const panel of panels) if (now.includes(panel)) missed.delete(panel); else missed.add(panel);
     renderNow(now);
     showInNav();
-    byId("step-of").textContent = page.tr.t(shown.evaluated ? "nav.of" : "nav.of-empty", { n: replay.STEPS });
+    setText(byId("step-of"), page.tr.t(shown.evaluated ? "nav.of" : "nav.of-empty", { n: replay.STEPS }));
     for (const id of ["first", "back10", "back1"]) byId(id).disabled = t === 1;
     for (const id of ["fwd1", "fwd10", "last"]) byId(id).disabled = t === replay.STEPS;
     followInAddress(t);

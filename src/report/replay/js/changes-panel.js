@@ -1,7 +1,7 @@
 // Panel: the R and Q that a step's insertion changed, before and after.
 
 import { changedOps } from "./derive.js";
-import { byId } from "./dom.js";
+import { byId, setText } from "./dom.js";
 import { WindowedTable, boxHeight } from "./windowed-table.js";
 
 export function createChangesPanel(page) {
@@ -14,8 +14,7 @@ export function createChangesPanel(page) {
     render(v) {
       const { t, count } = page.tr;
       const ops = changedOps(v);
-      note.textContent = ops.length > 0 ? count(ops.length, "changes.count") :
-        t(v.evaluated ? "changes.none" : "changes.empty-machine");
+      setText(note, ops.length > 0 ? count(ops.length, "changes.count") : t(v.evaluated ? "changes.none" : "changes.empty-machine"));
       box.classList.toggle("invisible", ops.length === 0);
       const B = v.before, A = v.after;
       table.show(ops.length, (i) => {

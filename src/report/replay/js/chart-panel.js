@@ -5,7 +5,7 @@ import { drawCanvas } from "./chart-canvas.js";
 import { PALETTE, buildScene, chartText, jobStyle } from "./chart-scene.js";
 import { sceneToSvg } from "./chart-svg.js";
 import { criticalOps, operationFacts, placedOps } from "./derive.js";
-import { byId, download, safeFileName } from "./dom.js";
+import { byId, download, safeFileName, setText } from "./dom.js";
 
 // Jobs listed in the legend; past them a line says how colours repeat.
 const LEGEND_JOBS = 12;
@@ -24,7 +24,7 @@ export function createChartPanel(page) {
     return t("chart.describe", f) + (f.placed ? "" : t("chart.unplaced"));
   }
   function renderInspect() {
-    inspectOut.textContent = inspected >= 1 && inspected <= N ? describe(inspected) : "";
+    setText(inspectOut, inspected >= 1 && inspected <= N ? describe(inspected) : "");
   }
   function draw() {
     scene = buildScene(replay, view, { width, pxPerUnit, hoverJob, inspected });
@@ -32,8 +32,8 @@ export function createChartPanel(page) {
     const { t } = page.tr;
     const placed = new Set(placedOps(view));
     const crit = criticalOps(replay, view);
-    critical.textContent = t("chart.critical", { length: view.maxR, ops: crit.map((k) => (placed.has(k) ? String(k) : k + "*")).join(" ") }) +
-      (crit.some((k) => !placed.has(k)) ? t("chart.critical-unplaced") : "");
+    setText(critical, t("chart.critical", { length: view.maxR, ops: crit.map((k) => (placed.has(k) ? String(k) : k + "*")).join(" ") }) +
+      (crit.some((k) => !placed.has(k)) ? t("chart.critical-unplaced") : ""));
     renderInspect();
   }
   function renderLegend() {

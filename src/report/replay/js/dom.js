@@ -2,6 +2,12 @@
 
 export const byId = (id) => document.getElementById(id);
 
+// Writes an element's text only when it changes: writing it again, even
+// the same, makes the browser lay it out again.
+export function setText(element, text) {
+  if (element.textContent !== text) element.textContent = text;
+}
+
 // Hands the browser a file of the page's own to save.
 export function download(name, blob) {
   const a = document.createElement("a");

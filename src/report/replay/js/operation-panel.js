@@ -1,7 +1,7 @@
 // Panel: the operation a step inserts and its candidate positions.
 
 import { candidateRows, mostOnOneMachine } from "./derive.js";
-import { byId } from "./dom.js";
+import { byId, setText } from "./dom.js";
 import { WindowedTable, boxHeight } from "./windowed-table.js";
 
 // The step's headline, which screen readers announce (the page's one live
@@ -35,7 +35,7 @@ export function createOperationPanel(page) {
     measure: () => table.measure(),
     render(v) {
       const { t } = page.tr, s = v.step;
-      emptyMachine.textContent = v.evaluated ? "" : t("op.empty-machine", { machine: s.machine });
+      setText(emptyMachine, v.evaluated ? "" : t("op.empty-machine", { machine: s.machine }));
       // Hidden but keeping their room, so the panels below do not move.
       box.classList.toggle("invisible", !v.evaluated);
       tieRule.classList.toggle("invisible", !v.evaluated);

@@ -3,7 +3,7 @@
 // sequences after the step.
 
 import { machineLinks, permutationLine, topoOrder, traceTableText } from "./derive.js";
-import { byId, copyText } from "./dom.js";
+import { byId, copyText, setText } from "./dom.js";
 import { ROW_PX, WindowedLines, WindowedTable } from "./windowed-table.js";
 
 export function createTablePanel(page) {
@@ -49,11 +49,11 @@ export function createTablePanel(page) {
       const { t } = page.tr;
       if (!v.evaluated) {
         part.classList.add("hidden");
-        note.textContent = t("table.empty-machine");
+        setText(note, t("table.empty-machine"));
         return;
       }
       part.classList.remove("hidden");
-      note.textContent = t("table.note", { op: v.step.op });
+      setText(note, t("table.note", { op: v.step.op }));
       const { NM, PM } = machineLinks(N, v.rowsBefore);
       const { R, Q } = v.before, op = v.step.op;
       table.show(N, (i) => {
