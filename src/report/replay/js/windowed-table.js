@@ -21,9 +21,10 @@ const whenIdle = (f) => (window.requestIdleCallback ? requestIdleCallback(f, { t
 const cancelIdle = (id) => (window.cancelIdleCallback ? cancelIdleCallback(id) : clearTimeout(id));
 
 // The scrolling and timing that both kinds of box share. A subclass has
-// `pitch`, `count` and `writeRows(first, end, viewFirst, viewEnd)`, which
-// makes rows first ... end - 1 the shown ones and writes those from
-// viewFirst to viewEnd - 1.
+// `pitch`, `count` and `writeRows(first, end, keepFrom, viewFirst,
+// viewEnd)`, which shows rows first ... end - 1 (those from keepFrom on may
+// stay as they are, see showPool) and writes those from viewFirst to
+// viewEnd - 1.
 class ScrollWindow {
   constructor(box, signal) {
     this.box = box;
@@ -61,24 +62,31 @@ class ScrollWindow {
     const end = Math.min(this.count, top + Math.ceil(Math.max(this.height, 320) / pitch) + OVERSCAN);
     // Below a sticky header, rows top ... top + ceil(rest / pitch) show.
     const viewEnd = inViewOnly ? top + Math.ceil((this.height - this.headHeight) / pitch) + 1 : end;
-    this.writeRows(first, end, inViewOnly ? top : first, viewEnd);
+    // Showing or hiding a row costs more than writing it: below the view,
+    // rows stay shown or hidden until the margin is filled, unless the
+    // table ends in view.
+    const keepFrom = inViewOnly && end >= viewEnd ? viewEnd : Infinity;
+    this.writeRows(first, end, keepFrom, inViewOnly ? top : first, viewEnd);
     this.renderedTop = this.scrollTop;
   }
 }
 
 // Shows rows first ... end - 1 of a pool of row elements between two
-// spacers, making more as needed; returns the pool entries in order.
-function showPool(pool, make, first, end, pitch, spacers, count) {
-  while (pool.length < end - first) pool.push({ ...make(), shown: true });
+// spacers, making more as needed; those from keepFrom on stay as they are
+// (shown rows are always the pool's first ones).
+function showPool(pool, make, first, end, keepFrom, pitch, spacers, count) {
+  while (pool.length < Math.min(end, keepFrom) - first) pool.push({ ...make(), shown: true });
+  let shownRows = 0;
   for (let i = 0; i < pool.length; ++i) {
-    const row = pool[i], shown = first + i < end;
-    if (row.shown !== shown) {
-      row.shown = shown;
-      row.element.style.display = shown ? "" : "none";
+    const row = pool[i];
+    if (first + i < keepFrom && row.shown !== first + i < end) {
+      row.shown = first + i < end;
+      row.element.style.display = row.shown ? "" : "none";
     }
+    if (row.shown) shownRows = i + 1;
   }
   spacers[0].style.height = first * pitch + "px";
-  spacers[1].style.height = (count - end) * pitch + "px";
+  spacers[1].style.height = Math.max(0, count - first - shownRows) * pitch + "px";
 }
 
 export class WindowedTable extends ScrollWindow {
@@ -115,14 +123,14 @@ export class WindowedTable extends ScrollWindow {
     this.scrollTop = Math.max(0, y - 2 * ROW_PX);
     requestAnimationFrame(() => { this.box.scrollTop = this.scrollTop; });
   }
-  writeRows(first, end, viewFirst, viewEnd) {
+  writeRows(first, end, keepFrom, viewFirst, viewEnd) {
     const make = () => {
       const element = document.createElement("tr"), nodes = [];
       for (let c = 0; c < this.columns; ++c) nodes.push(element.appendChild(document.createElement("td")).appendChild(document.createTextNode("")));
       this.tbody.insertBefore(element, this.bottom);
       return { element, nodes, cls: "", strong: 0 };
     };
-    showPool(this.pool, make, first, end, ROW_PX, [this.top, this.bottom], this.count);
+    showPool(this.pool, make, first, end, keepFrom, ROW_PX, [this.top, this.bottom], this.count);
     for (let r = Math.max(first, viewFirst); r < Math.min(end, viewEnd); ++r) {
       const row = this.pool[r - first];
       const { cells, cls = "", strong = 0 } = this.rowAt(r);
@@ -195,12 +203,12 @@ export class WindowedLines extends ScrollWindow {
     this.count = this.width ? Math.ceil(this.items.length / this.perLine()) : 0;
     super.render(inViewOnly);
   }
-  writeRows(first, end, viewFirst, viewEnd) {
+  writeRows(first, end, keepFrom, viewFirst, viewEnd) {
     const make = () => {
       const element = this.box.insertBefore(document.createElement("div"), this.bottom);
       return { element, text: element.appendChild(document.createTextNode("")) };
     };
-    showPool(this.pool, make, first, end, LINE_PX, [this.top, this.bottom], this.count);
+    showPool(this.pool, make, first, end, keepFrom, LINE_PX, [this.top, this.bottom], this.count);
     const perLine = this.perLine();
     for (let r = Math.max(first, viewFirst); r < Math.min(end, viewEnd); ++r) {
       const text = Array.prototype.join.call(this.items.slice(r * perLine, (r + 1) * perLine), " ");
