@@ -116,14 +116,24 @@ test('the chart as text follows every step; only the headline is live', async ()
   assert.deepEqual(errors, []);
 });
 
-test('a panel that comes into view shows the current step', async () => {
+test('a panel that comes into view or gets the focus shows the current step', async () => {
   const { page, errors } = await watchedPage(browser.context);
   await page.goto(`file://${ta71.page}#700`);
+  const opShown = async () => /operacja (\d+)/.exec(await page.textContent('#op-title'))[1];
   for (let i = 0; i < 3; ++i) await page.keyboard.press('ArrowRight');
-  const op = /operacja (\d+)/.exec(await page.textContent('#op-title'))[1];
+  const op = await opShown();
   await page.evaluate(() => document.getElementById('table-panel').scrollIntoView());
   await frames(page);
   assert.match(await page.textContent('#table-note'), new RegExp(`operacji ${op}:`));
+  // Focused at once, before any frame: the note is current all the same.
+  await page.evaluate(() => window.scrollTo(0, 0));
+  await frames(page);
+  await page.keyboard.press('ArrowRight');
+  const next = await opShown();
+  assert.match(await page.evaluate(() => {
+    document.getElementById('copy-table').focus({ preventScroll: true });
+    return document.getElementById('table-note').textContent;
+  }), new RegExp(`operacji ${next}:`));
   assert.deepEqual(errors, []);
 });
 

@@ -11,8 +11,9 @@
 //   element       the panel's section (optional): while it is off the screen
 //                 (farther than a quarter of the window's height) the panel
 //                 is not rendered; it renders the step shown when it comes
-//                 near, before the page is printed, and at a change of
-//                 language. Without it, the panel renders at every step.
+//                 near, when something in it gets the focus or a pointer,
+//                 before the page is printed, and at a change of language.
+//                 Without it, the panel renders at every step.
 // `page` gives it the replay, the translator (page.tr, which the language
 // switch replaces) and the signal that ends its listeners.
 //
@@ -150,6 +151,11 @@ export function startReplay(data, options = {}) {
   }, { rootMargin: "25% 0px" });
   signal.addEventListener("abort", () => watcher.disconnect());
   window.addEventListener("beforeprint", () => catchUp(() => true), { signal });
+  // A control reached before the observer's report (a key, a screen
+  // reader's click) acts on the step shown.
+  for (const type of ["focusin", "pointerdown"]) {
+    document.addEventListener(type, (e) => catchUp((panel) => panel.element?.contains(e.target)), { signal, capture: true });
+  }
 
   function show(t, again = false) {
     if (!replay || replay.STEPS === 0 || Number.isNaN(t) || signal.aborted) return;
