@@ -17,9 +17,6 @@ namespace fs = std::filesystem;
 
 constexpr Voice kVoice{"jobshop-generate", kGenerateSynopsis};
 
-// The most operations one instance may have: far beyond any course or
-// benchmark, and its text (about 6 bytes an operation) still fits in memory.
-constexpr std::int64_t kMaxGeneratedOps = std::int64_t{1} << 24;
 // The most instances of one run: each is a file of its own in one folder.
 constexpr std::int32_t kMaxCount = 10000;
 

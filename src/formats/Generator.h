@@ -39,6 +39,11 @@ struct TimeRange {
     std::int32_t high = 99;
 };
 
+// The most operations one generated instance may have: far beyond any
+// course or benchmark, and its text (about 6 bytes an operation) still fits
+// in memory.
+inline constexpr std::int64_t kMaxGeneratedOps = std::int64_t{1} << 24;
+
 // What decides one generated instance: its size, its two seeds and its times.
 struct GeneratorSeeds {
     std::int32_t timeSeed = 0;
