@@ -32,10 +32,16 @@ export function readEmbeddedData(doc) {
   return element ? parseReplayData(element.textContent) : null;
 }
 
-function stepFromHash() {
-  const m = /^#(\d+)$/.exec(location.hash);
-  return m ? Number(m[1]) : 1;
-}
+// The step in the address: "#N".
+const hashAddress = {
+  read() {
+    const m = /^#(\d+)$/.exec(location.hash);
+    return m ? Number(m[1]) : 1;
+  },
+  write(t) {
+    if (location.hash !== "#" + t) history.replaceState(null, "", "#" + t);
+  },
+};
 
 let running = null;
 
@@ -45,12 +51,16 @@ let running = null;
 //   options.lang     a language to use ("pl", "en"); otherwise ?lang= in the
 //                    address, then the one remembered, then Polish
 //   options.strings  more string tables (see lang.js) for texts of the caller
+//   options.address  keeps the step in the address for a page whose address
+//                    holds more: { read() -> the step it names, write(t) };
+//                    by default "#N"
 // Returns { show(t), setLanguage(lang), translator(), stop() }.
 export function startReplay(data, options = {}) {
   if (running) running.stop();
   const stopping = new AbortController();
   const signal = stopping.signal;
   const tables = [pageStrings, ...(options.strings || [])];
+  const address = options.address || hashAddress;
   const languageSelect = byId("language");
   const page = { replay: null, tr: null, signal };
   let message = "";
@@ -97,9 +107,7 @@ export function startReplay(data, options = {}) {
   let addressTimer = 0, resizeTimer = 0;
   const followInAddress = (t) => {
     clearTimeout(addressTimer);
-    addressTimer = setTimeout(() => {
-      if (location.hash !== "#" + t) history.replaceState(null, "", "#" + t);
-    }, 120);
+    addressTimer = setTimeout(() => address.write(t), 120);
   };
 
   function show(t, again = false) {
@@ -167,11 +175,12 @@ export function startReplay(data, options = {}) {
   byId("step-input").onchange = (e) => {
     if (e.target.value !== "") show(Number(e.target.value));
   };
-  window.addEventListener("hashchange", () => show(stepFromHash()), { signal });
+  window.addEventListener("hashchange", () => show(address.read()), { signal });
   document.addEventListener("keydown", (e) => {
     if (e.altKey || e.ctrlKey || e.metaKey) return;
     const tag = e.target.tagName;
-    if ((tag === "INPUT" && e.target.type !== "range") || tag === "SELECT") return;
+    // Keys typed into a field are the field's (the web edition's instance text too).
+    if ((tag === "INPUT" && e.target.type !== "range") || tag === "SELECT" || tag === "TEXTAREA") return;
     const moves = { ArrowLeft: -1, ArrowRight: 1, PageUp: -JUMP, PageDown: JUMP };
     if (e.key in moves) show(current + moves[e.key]);
     else if (e.key === "Home") show(1);
@@ -187,6 +196,6 @@ export function startReplay(data, options = {}) {
     }, 100);
   }, { signal });
 
-  show(stepFromHash());
+  show(address.read());
   return controller;
 }
