@@ -8,14 +8,14 @@ import { chromium } from 'playwright-core';
 export { buildDir, makePage, readTrace, run, runInstanceText, scratchFolder, sourceDir } from '../page/support.mjs';
 
 // Debian's chromium, never a downloaded browser, in a fresh profile, with
-// its own network traffic switched off.
-export async function openBrowser() {
+// its own network traffic switched off (and `extraArgs`, for benchmarks).
+export async function openBrowser(extraArgs = []) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'replay-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+      '--disable-background-networking', '--disable-component-update', '--disable-sync', ...extraArgs],
     viewport: { width: 1280, height: 900 },
     acceptDownloads: true,
   });

@@ -66,14 +66,11 @@ int Refuse(RunStatus status, std::string message, std::int64_t line = 0) {
 }
 
 // Every trace the run opens goes into one ChunkSink, so the sorted list, the
-// steps and the closing section reach the page as one stream of chunks.
+// steps and the closing section reach `take` as one stream of chunks.
 class ChunkDestination final : public TraceDestination {
   public:
-    explicit ChunkDestination(std::size_t chunkSize)
-        : chunks_(chunkSize, [](std::string_view chunk) {
-              web_trace_chunk(chunk.data(), chunk.size());
-              return true;
-          }) {}
+    ChunkDestination(std::size_t chunkSize, ChunkSink::Take take)
+        : chunks_(chunkSize, std::move(take)) {}
 
     std::unique_ptr<TraceSink> Open(const std::string&, FileSink::Mode) override {
         return std::make_unique<Part>(chunks_);
@@ -192,11 +189,32 @@ EMSCRIPTEN_KEEPALIVE void web_instance_numbers() {
 EMSCRIPTEN_KEEPALIVE int web_trace(std::size_t chunkSize) {
     if (!session.ready) return Refuse(kRefusedByRun, "");
     Model model = session.model;
-    ChunkDestination traces(chunkSize);
+    ChunkDestination traces(chunkSize, [](std::string_view chunk) {
+        web_trace_chunk(chunk.data(), chunk.size());
+        return true;
+    });
     Status s = RunSchedule(model, traces);
     if (s.ok() && !traces.Finish()) s = TraceWriteFailure(model.TraceFileName);
     if (!s.ok()) return Refuse(kRefusedByRun, s.message());
     return kRunOk;
+}
+
+// Runs a small generated instance through everything a page does (the
+// replay's recording, the trace into no chunk), leaving the session as it
+// was. Browsers run WebAssembly first from quickly made code and optimize
+// a function only once it has run a while; code that is then still running
+// stays slow. Warmed up so, the first trace of a large instance takes a
+// fraction of the time it would.
+EMSCRIPTEN_KEEPALIVE void web_warm_up() {
+    Model model;
+    const std::string text = ProgramText(GenerateTaillard("warm-up", 20, 20, {1, 2}, TimeRange{}));
+    if (LoadInstance(text, model)) return;
+    SortInsertionOrder(model);
+    Model recorded = model;
+    std::string json;
+    if (!RecordReplay(recorded, kInstanceFileName, json).ok()) return;
+    ChunkDestination traces(1 << 20, [](std::string_view) { return true; });
+    if (RunSchedule(model, traces).ok()) traces.Finish();
 }
 
 // The instance jobshop-generate makes with --taillard TIME_SEED MACHINE_SEED

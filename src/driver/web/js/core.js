@@ -2,12 +2,17 @@
 // behind a small interface. Needs no DOM: node's tests load the same module.
 //
 // Bytes from the core are views into its memory that its next call may
-// move or overwrite, so every answer is copied out at once: small ones into
-// arrays and strings, the trace and the page into Blob parts (a Blob copies
-// what it is made from), never one string.
+// move or overwrite, so every answer is copied out at once: into arrays and
+// strings, the trace and the page into parts for a Blob, never one string.
+//
+// The trace's parts are arrays, not a Blob each: Chromium frees a Blob's
+// bytes only once the page's Blob object is garbage collected, which
+// nothing prompts while the page's own memory stays small, so the fourth
+// download of ta71's trace in one page failed. Arrays count as the page's
+// memory, and their collection takes the Blobs made from them along.
 
-// Chunks of the trace handed over at a time: few enough that crossing from
-// the core costs nothing, small enough that the core's memory stays small.
+// Chunks of the trace handed over at a time: a few large ones cost no more
+// than one, and the core keeps only one.
 export const TRACE_CHUNK = 8 << 20;
 
 // A call into a core that has failed (out of memory, most likely): the
@@ -64,13 +69,14 @@ export async function createCore(factory) {
       });
     },
 
-    // The last run's whole trace, as jobshop-insert writes it, as Blob parts.
+    // The last run's whole trace, as jobshop-insert writes it, in parts
+    // (Uint8Arrays) for a Blob.
     traceParts(chunkSize = TRACE_CHUNK) {
       return call(() => {
         const parts = [];
         module.onTraceChunk = (at, size) => {
           at >>>= 0;
-          parts.push(new Blob([module.HEAPU8.subarray(at, at + (size >>> 0))]));
+          parts.push(module.HEAPU8.slice(at, at + (size >>> 0)));
         };
         const status = module._web_trace(chunkSize);
         module.onTraceChunk = null;
@@ -79,12 +85,19 @@ export async function createCore(factory) {
       });
     },
 
-    // The last run's replay page, as jobshop-replay writes it, as Blob parts.
+    // The last run's replay page, as jobshop-replay writes it, in parts for
+    // a Blob.
     pageParts() {
       return call(() => [0, 1, 2].map((i) => {
         module._web_page_piece(i);
-        return new Blob([view()]);
+        return view().slice();
       }));
+    },
+
+    // Runs a small instance through the core once, so that the browser has
+    // optimized its code before the first real run (see WebCore.cpp).
+    warmUp() {
+      call(() => module._web_warm_up());
     },
 
     // The instance jobshop-generate makes (its text's bytes), from a class

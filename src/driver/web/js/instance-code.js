@@ -144,6 +144,18 @@ function isPermutationPerJob(instance) {
   return true;
 }
 
+// Walks the positions of every job that visits each machine once, with the
+// machines it has not visited yet (`left`, increasing): `choose(left, at)`
+// gives the index in `left` of the machine of ops[at].
+function walkChoices(jobs, machines, choose) {
+  const left = [];
+  for (let j = 0; j < jobs; ++j) {
+    left.length = 0;
+    for (let m = 1; m <= machines; ++m) left.push(m);
+    for (let k = 0; k < machines; ++k) left.splice(choose(left, 2 * (j * machines + k)), 1);
+  }
+}
+
 function toBase64url(bytes) {
   let out = "";
   for (let i = 0; i < bytes.length; i += 3) {
@@ -188,16 +200,11 @@ export function encodeInstance(instance) {
   w.bits(times.width, 6);
   for (let i = 1; i < ops.length; i += 2) w.bits(ops[i] - times.low, times.width);
   if (permutation) {
-    const left = [];
-    for (let j = 0; j < jobs; ++j) {
-      left.length = 0;
-      for (let m = 1; m <= machines; ++m) left.push(m);
-      for (let k = 0; k < machines; ++k) {
-        const index = left.indexOf(ops[2 * (j * machines + k)]);
-        w.bits(index, bitsFor(left.length));
-        left.splice(index, 1);
-      }
-    }
+    walkChoices(jobs, machines, (left, at) => {
+      const index = left.indexOf(ops[at]);
+      w.bits(index, bitsFor(left.length));
+      return index;
+    });
   } else {
     const spreadM = spread(ops, 0);
     w.varint(zigzag(spreadM.low));
@@ -238,17 +245,12 @@ export function decodeInstance(code) {
   const times = readSpread();
   for (let i = 1; i < ops.length; i += 2) take(times, i);
   if (permutation) {
-    const left = [];
-    for (let j = 0; j < jobs; ++j) {
-      left.length = 0;
-      for (let m = 1; m <= machines; ++m) left.push(m);
-      for (let k = 0; k < machines; ++k) {
-        const index = r.bits(bitsFor(left.length));
-        if (index >= left.length) throw new CodeError("a machine beyond the job's");
-        ops[2 * (j * machines + k)] = left[index];
-        left.splice(index, 1);
-      }
-    }
+    walkChoices(jobs, machines, (left, at) => {
+      const index = r.bits(bitsFor(left.length));
+      if (index >= left.length) throw new CodeError("a machine beyond the job's");
+      ops[at] = left[index];
+      return index;
+    });
   } else {
     const spreadM = readSpread();
     for (let i = 0; i < ops.length; i += 2) take(spreadM, i);
