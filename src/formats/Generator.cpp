@@ -80,7 +80,6 @@ std::string GeneratedName(std::int32_t jobs, std::int32_t machines, GeneratorSee
 }
 
 std::optional<GeneratedNameParts> ParseGeneratedName(std::string_view name) {
-    GeneratedNameParts parts;
     std::size_t at = 0;
     std::optional<std::int32_t> jobs, machines, low, high, timeSeed, machineSeed;
     const bool read = Take(name, at, "gen") && (jobs = TakeNumber(name, at)) &&
