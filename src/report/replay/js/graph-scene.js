@@ -20,7 +20,7 @@ export const machineStyle = (i) => ({
   dash: MACHINE_DASHES[(i - 1) % MACHINE_DASHES.length],
 });
 
-const ROW = 62, NODE_H = 34, GAP_X = 52, MARGIN = 34, END_R = 13;
+const ROW = 62, NODE_H = 34, GAP_X = 52, MARGIN = 48, END_R = 13;
 
 // One longest path from the source to the sink, as its operations in order;
 // empty when R and Q do not describe the graph. Among equal longest paths
@@ -82,16 +82,18 @@ function arrowHead(from, tip) {
 
 // A straight arc between neighbouring nodes; a curve bowed to the left of
 // its direction otherwise, leaving and entering the nodes sideways, so it
-// passes beside the nodes between its ends instead of through them.
-function route(a, b, halfA, halfB, curved) {
+// passes beside the nodes between its ends instead of through them. Its
+// control points stay in the picture, and so does the curve.
+function route(a, b, halfA, halfB, curved, W, H) {
   if (!curved) {
     const s = border(a, b, halfA), e = border(b, a, halfB);
     return { d: `M${round(s.x)} ${round(s.y)}L${round(e.x)} ${round(e.y)}`, head: arrowHead(s, e), mid: { x: (s.x + e.x) / 2, y: (s.y + e.y) / 2 } };
   }
   const dx = b.x - a.x, dy = b.y - a.y, len = Math.hypot(dx, dy);
   const h = Math.min(0.2 * len + halfA.w, 120), nx = dy / len, ny = -dx / len;
-  const c1 = { x: a.x + dx * 0.12 + nx * h, y: a.y + dy * 0.12 + ny * h };
-  const c2 = { x: a.x + dx * 0.88 + nx * h, y: a.y + dy * 0.88 + ny * h };
+  const inside = (x, y) => ({ x: Math.min(Math.max(x, 2), W - 2), y: Math.min(Math.max(y, 2), H - 2) });
+  const c1 = inside(a.x + dx * 0.12 + nx * h, a.y + dy * 0.12 + ny * h);
+  const c2 = inside(a.x + dx * 0.88 + nx * h, a.y + dy * 0.88 + ny * h);
   const s = border(a, c1, halfA), e = border(b, c2, halfB);
   return {
     d: `M${round(s.x)} ${round(s.y)}C${round(c1.x)} ${round(c1.y)} ${round(c2.x)} ${round(c2.y)} ${round(e.x)} ${round(e.y)}`,
@@ -128,7 +130,7 @@ export function buildGraph(replay, view, layout) {
   }
   const arc = (from, to, kind, curved) => {
     const a = from ? layout.at(from) : layout.source, c = to ? layout.at(to) : layout.sink;
-    const r = route(a, c, from ? half : end, to ? half : end, curved);
+    const r = route(a, c, from ? half : end, to ? half : end, curved, layout.W, layout.H);
     const added = kind === "machine" && to === op ? from === u : kind === "machine" && from === op && to === v;
     arcs.push({ from, to, kind, machine: kind === "machine" ? M[from] : 0, added, critical: onPath.has(from + "-" + to), ...r });
   };
@@ -137,18 +139,10 @@ export function buildGraph(replay, view, layout) {
     if (NO[k] !== 0) arc(k, NO[k], "job", false);
     else arc(k, 0, "sink", false);
   }
-  for (let k = 1; k <= N; ++k) {
-    const n = NM[k];
-    if (!n) continue;
-    const ra = Math.floor((k - 1) / MC), rb = Math.floor((n - 1) / MC);
-    const ca = (k - 1) % MC, cb = (n - 1) % MC;
-    arc(k, n, "machine", Math.abs(ra - rb) !== 1 || Math.abs(ca - cb) > 1);
-  }
-  let removed = null;
-  if (u && v) {
-    const ra = Math.floor((u - 1) / MC), rb = Math.floor((v - 1) / MC);
-    removed = { from: u, to: v, machine: s.machine, ...route(layout.at(u), layout.at(v), half, half, Math.abs(ra - rb) !== 1 || Math.abs((u - 1) % MC - (v - 1) % MC) > 1) };
-  }
+  // Machine arcs between neighbouring rows and columns go straight.
+  const curves = (a, b) => Math.abs(Math.floor((a - 1) / MC) - Math.floor((b - 1) / MC)) !== 1 || Math.abs(((a - 1) % MC) - ((b - 1) % MC)) > 1;
+  for (let k = 1; k <= N; ++k) if (NM[k]) arc(k, NM[k], "machine", curves(k, NM[k]));
+  const removed = u && v ? { from: u, to: v, machine: s.machine, ...route(layout.at(u), layout.at(v), half, half, curves(u, v), layout.W, layout.H) } : null;
   let length = 0;
   for (const k of path) length += P[k];
   return { W: layout.W, H: layout.H, nodeW: layout.nodeW, nodeH: layout.nodeH, source: layout.source, sink: layout.sink, nodes, arcs, removed, path, length };
