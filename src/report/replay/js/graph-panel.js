@@ -44,25 +44,43 @@ export function createGraphPanel(page) {
   const shown = new Map();  // key -> { el, layer, attrs, inner }
   let scene = null;
 
+  // An item's element is a <g> with the item's attributes, holding a <g> of
+  // its markup and its label's <text>; each part is written only when it
+  // changed (a new text costs its layout, and R and Q change at most steps).
   function update(items) {
     const seen = new Set();
     for (const it of items) {
       seen.add(it.key);
       let e = shown.get(it.key);
       if (!e) {
-        e = { el: document.createElementNS(SVG_NS, "g"), layer: -1, attrs: {}, inner: "" };
+        const el = document.createElementNS(SVG_NS, "g");
+        e = { el, body: el.appendChild(document.createElementNS(SVG_NS, "g")), text: null, layer: -1, attrs: {}, inner: null, label: null };
         shown.set(it.key, e);
       }
       if (e.layer !== it.layer) {
         layers[it.layer].appendChild(e.el);
         e.layer = it.layer;
       }
-      for (const name of Object.keys(e.attrs)) if (!(name in it.attrs)) e.el.removeAttribute(name);
-      for (const [name, value] of Object.entries(it.attrs)) if (e.attrs[name] !== String(value)) e.el.setAttribute(name, value);
-      e.attrs = Object.fromEntries(Object.entries(it.attrs).map(([k, v]) => [k, String(v)]));
+      for (const name in e.attrs) if (!(name in it.attrs)) e.el.removeAttribute(name);
+      for (const name in it.attrs) if (e.attrs[name] !== it.attrs[name]) e.el.setAttribute(name, it.attrs[name]);
+      e.attrs = it.attrs;
       if (e.inner !== it.inner) {
-        e.el.innerHTML = it.inner;
+        e.body.innerHTML = it.inner;
         e.inner = it.inner;
+      }
+      const label = it.label ? it.label.text : null;
+      if (label !== null && !e.text) {
+        e.text = e.el.appendChild(document.createElementNS(SVG_NS, "text"));
+        for (const [name, value] of Object.entries(it.label.attrs)) e.text.setAttribute(name, value);
+      }
+      if (label !== e.label) {
+        if (label === null) {
+          e.text.remove();
+          e.text = null;
+        } else {
+          e.text.textContent = label;
+        }
+        e.label = label;
       }
     }
     for (const [key, e] of shown) {

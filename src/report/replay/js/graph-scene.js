@@ -54,6 +54,7 @@ export function graphLayout(replay) {
   const middle = rowY((J + 1) / 2);
   return {
     nodeW: w, nodeH: NODE_H,
+    routes: new Map(),  // the routes of the arcs drawn so far
     W: Math.ceil(colX(MC) + w / 2 + GAP_X + 2 * END_R + MARGIN),
     H: Math.ceil(rowY(J) + NODE_H / 2 + MARGIN),
     at: (k) => ({ x: colX(((k - 1) % MC) + 1), y: rowY(Math.floor((k - 1) / MC) + 1) }),
@@ -128,9 +129,18 @@ export function buildGraph(replay, view, layout) {
     const { x, y } = layout.at(k);
     nodes.push({ op: k, job: replay.jobOf(k), machine: M[k], p: P[k], x, y, R: R[k], Q: Q[k], placed: placed[k] === 1, critical: pathSet.has(k), inserted: k === op });
   }
+  // Routes depend on the layout alone, so they are made once.
+  const routeOf = (from, to, curved) => {
+    const key = from + "-" + to + (curved ? "c" : "");
+    let r = layout.routes.get(key);
+    if (!r) {
+      const a = from ? layout.at(from) : layout.source, c = to ? layout.at(to) : layout.sink;
+      layout.routes.set(key, (r = route(a, c, from ? half : end, to ? half : end, curved, layout.W, layout.H)));
+    }
+    return r;
+  };
   const arc = (from, to, kind, curved) => {
-    const a = from ? layout.at(from) : layout.source, c = to ? layout.at(to) : layout.sink;
-    const r = route(a, c, from ? half : end, to ? half : end, curved, layout.W, layout.H);
+    const r = routeOf(from, to, curved);
     const added = kind === "machine" && to === op ? from === u : kind === "machine" && from === op && to === v;
     arcs.push({ from, to, kind, machine: kind === "machine" ? M[from] : 0, added, critical: onPath.has(from + "-" + to), ...r });
   };
@@ -142,7 +152,7 @@ export function buildGraph(replay, view, layout) {
   // Machine arcs between neighbouring rows and columns go straight.
   const curves = (a, b) => Math.abs(Math.floor((a - 1) / MC) - Math.floor((b - 1) / MC)) !== 1 || Math.abs(((a - 1) % MC) - ((b - 1) % MC)) > 1;
   for (let k = 1; k <= N; ++k) if (NM[k]) arc(k, NM[k], "machine", curves(k, NM[k]));
-  const removed = u && v ? { from: u, to: v, machine: s.machine, ...route(layout.at(u), layout.at(v), half, half, curves(u, v), layout.W, layout.H) } : null;
+  const removed = u && v ? { from: u, to: v, machine: s.machine, ...routeOf(u, v, curves(u, v)) } : null;
   let length = 0;
   for (const k of path) length += P[k];
   return { W: layout.W, H: layout.H, nodeW: layout.nodeW, nodeH: layout.nodeH, source: layout.source, sink: layout.sink, nodes, arcs, removed, path, length };

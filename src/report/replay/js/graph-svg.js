@@ -46,12 +46,14 @@ function nodeItem(n, sc, showRQ) {
   inner += `<rect x="${x}" y="${y}" width="${w}" height="${h}" rx="5" fill="${fill}"${stroke}/>`;
   inner += `<text x="${n.x}" y="${y + 13}" text-anchor="middle" font-size="12"><tspan font-weight="bold">${n.op}</tspan>` +
     `<tspan font-size="10"> M${n.machine} p=${n.p}</tspan></text>`;
-  if (showRQ) inner += `<text class="rq" x="${n.x}" y="${y + 28}" text-anchor="middle" font-size="10">R ${n.R} Q ${n.Q}</text>`;
   const attrs = { "data-op": n.op };
   if (n.critical) attrs["data-critical"] = "";
   if (n.inserted) attrs["data-inserted"] = "";
   if (!n.placed) attrs["data-unplaced"] = "";
-  return { key: "n" + n.op, layer: 3, attrs, inner };
+  // R and Q change at most steps: a text of their own, which the page
+  // rewrites without touching the rest of the node.
+  const label = showRQ ? { attrs: { class: "rq", x: n.x, y: y + 28, "text-anchor": "middle", "font-size": 10 }, text: `R ${n.R} Q ${n.Q}` } : null;
+  return { key: "n" + n.op, layer: 3, attrs, inner, label };
 }
 
 function endItem(key, at, caption) {
@@ -78,8 +80,12 @@ export function graphItems(sc, { showRQ = true, source = "", sink = "" } = {}) {
   return items;
 }
 
+const attributes = (attrs) => Object.entries(attrs).map(([k, v]) => ` ${k}="${esc(v)}"`).join("");
+
+// An item is <g attrs><g>inner</g><text label.attrs>label.text</text></g>,
+// the label only where there is one.
 export const itemMarkup = (it) =>
-  "<g" + Object.entries(it.attrs).map(([k, v]) => ` ${k}="${esc(v)}"`).join("") + ">" + it.inner + "</g>";
+  "<g" + attributes(it.attrs) + "><g>" + it.inner + "</g>" + (it.label ? "<text" + attributes(it.label.attrs) + ">" + esc(it.label.text) + "</text>" : "") + "</g>";
 
 // The root element's own attributes, the same in the page and in a file.
 export const ROOT_ATTRIBUTES = { "data-view": "graph", "font-family": "system-ui, sans-serif" };
@@ -87,7 +93,7 @@ export const ROOT_ATTRIBUTES = { "data-view": "graph", "font-family": "system-ui
 export function graphToSvg(sc, options) {
   const layers = Array.from({ length: LAYERS }, () => []);
   for (const it of graphItems(sc, options)) layers[it.layer].push(itemMarkup(it));
-  const root = Object.entries(ROOT_ATTRIBUTES).map(([k, v]) => ` ${k}="${v}"`).join("");
+  const root = attributes(ROOT_ATTRIBUTES);
   return `<svg xmlns="http://www.w3.org/2000/svg" width="${sc.W}" height="${sc.H}" viewBox="0 0 ${sc.W} ${sc.H}"${root}>` +
     `<rect width="${sc.W}" height="${sc.H}" fill="#ffffff"/>` + layers.map((l) => "<g>" + l.join("") + "</g>").join("") + "</svg>";
 }
