@@ -35,8 +35,10 @@ set(REPLAY_PAGE_DIR ${PROJECT_SOURCE_DIR}/src/report/replay)
 set(REPLAY_PAGE_MODULES
     lang strings replay-data stepping derive
     chart-scene chart-svg
+    graph-strings graph-scene graph-svg worksheet
     dom lang-dom windowed-table chart-canvas
     operation-panel changes-panel chart-panel table-panel
+    graph-panel sheet-panel print
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
 list(TRANSFORM REPLAY_PAGE_MODULES APPEND .js)

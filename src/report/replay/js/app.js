@@ -21,6 +21,11 @@ import { decodeReplay, isReplayData, parseReplayData } from "./replay-data.js";
 import { createStepper } from "./stepping.js";
 import { pageStrings } from "./strings.js";
 import { createTablePanel } from "./table-panel.js";
+// The graph, the worksheet and printing.
+import { createGraphPanel } from "./graph-panel.js";
+import { graphStrings } from "./graph-strings.js";
+import { followPrinting } from "./print.js";
+import { createSheetPanel } from "./sheet-panel.js";
 
 // Steps that Page Up / Page Down and the double arrows move.
 const JUMP = 10;
@@ -59,7 +64,11 @@ export function startReplay(data, options = {}) {
   if (running) running.stop();
   const stopping = new AbortController();
   const signal = stopping.signal;
-  const tables = [pageStrings, ...(options.strings || [])];
+  const tables = [
+    pageStrings,
+    graphStrings,
+    ...(options.strings || []),
+  ];
   const address = options.address || hashAddress;
   const languageSelect = byId("language");
   const page = { replay: null, tr: null, signal };
@@ -162,6 +171,8 @@ export function startReplay(data, options = {}) {
   stepper = createStepper(replay);
   panels = [createChartPanel(page), createOperationPanel(page), createChangesPanel(page), createTablePanel(page)];
   // Later panels (the graph, practice, worksheets) join this list.
+  panels.push(createGraphPanel(page), createSheetPanel(page));
+  followPrinting(signal);
 
   const STEPS = replay.STEPS;
   for (const id of ["slider", "step-input"]) byId(id).max = STEPS;

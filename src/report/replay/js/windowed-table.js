@@ -13,6 +13,15 @@ const OVERSCAN = 8;
 // (which would make the browser lay out more than changed).
 export const boxHeight = (rows) => Math.min(300, 26 + rows * ROW_PX) + "px";
 
+// The tables of the page, so that a print can show all their rows.
+const liveTables = new Set();
+export function showAllRows(on) {
+  for (const table of liveTables) {
+    table.all = on;
+    table.render();
+  }
+}
+
 export class WindowedTable {
   // `box` is the scroll box holding the table; `signal` ends its listening.
   constructor(box, columns, signal) {
@@ -24,6 +33,9 @@ export class WindowedTable {
     this.scrollTop = 0;
     this.height = 0;
     this.pool = [];
+    this.all = false;
+    liveTables.add(this);
+    signal.addEventListener("abort", () => liveTables.delete(this));
     this.tbody.replaceChildren();
     this.top = this.tbody.appendChild(document.createElement("tr"));
     this.bottom = this.tbody.appendChild(document.createElement("tr"));
@@ -62,8 +74,8 @@ export class WindowedTable {
   }
   render() {
     if (!this.rowAt) this.count = 0;
-    const first = Math.max(0, Math.floor(this.scrollTop / ROW_PX) - OVERSCAN);
-    const end = Math.min(this.count, first + Math.ceil(Math.max(this.height, 320) / ROW_PX) + 2 * OVERSCAN);
+    const first = this.all ? 0 : Math.max(0, Math.floor(this.scrollTop / ROW_PX) - OVERSCAN);
+    const end = this.all ? this.count : Math.min(this.count, first + Math.ceil(Math.max(this.height, 320) / ROW_PX) + 2 * OVERSCAN);
     while (this.pool.length < end - first) {
       const tr = document.createElement("tr");
       for (let c = 0; c < this.columns; ++c) tr.appendChild(document.createElement("td"));
