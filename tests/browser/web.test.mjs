@@ -82,6 +82,18 @@ test('ft06 typed in: the golden trace, jobshop-replay\'s page, the instance as t
   assert.ok(replay.bytes.equals(fs.readFileSync(path.join(folder, 'ft06.html'))));
   const instance = await downloaded(page, '#download-instance');
   assert.deepEqual([instance.name, instance.bytes.toString()], ['input.txt', text]);
+
+  // The replay page's panels are all here, the graph and the worksheet too;
+  // the input panel is neither on a worksheet nor on paper.
+  assert.ok(await page.isVisible('#graph-box svg'));
+  await page.fill('#sheet-to', '3');
+  await page.click('#sheet-make');
+  assert.ok(await page.isVisible('#sheet-view'));
+  assert.ok(await page.isHidden('#input-panel'));
+  await page.click('#sheet-close');
+  await page.emulateMedia({ media: 'print' });
+  assert.ok(await page.isHidden('#input-panel'));
+  await page.emulateMedia({ media: null });
   assert.ok(ownRequestsOnly(requests), requests.join(' '));
   assert.deepEqual(errors, []);
 });
