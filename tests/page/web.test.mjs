@@ -10,6 +10,7 @@ import { formatAddress, readAddress } from '../../src/driver/web/js/address.js';
 import { readGeneratorFields } from '../../src/driver/web/js/generator-form.js';
 import { CodeError, decodeInstance, encodeInstance, programText } from '../../src/driver/web/js/instance-code.js';
 import { createInstanceSource } from '../../src/driver/web/js/instance-source.js';
+import { webStrings } from '../../src/driver/web/js/web-strings.js';
 import { scratchFolder, sourceDir } from './support.mjs';
 
 const INT32_MIN = -(2 ** 31), INT32_MAX = 2 ** 31 - 1;
@@ -146,4 +147,20 @@ test('instance source: bytes run as they came until the text is edited', () => {
   assert.deepEqual(source.bytesFor(normalize(text) + ' '), new TextEncoder().encode(normalize(text) + ' '));
   const utf8 = new TextEncoder().encode('\ufeffzadanie_\u0142 1 1 1 5');
   assert.equal(source.set(utf8).exact, true, 'a byte order mark is kept');
+});
+
+test('the panel\'s texts: every key it uses, in both languages with the same placeholders', () => {
+  const web = path.join(sourceDir, 'src/driver/web');
+  const used = new Set();
+  for (const file of ['web.html', 'input-panel.html']) {
+    for (const m of fs.readFileSync(path.join(web, file), 'utf8').matchAll(/data-t(?:-title|-aria-label)?="(web\.[^"]+)"/g)) used.add(m[1]);
+  }
+  for (const file of fs.readdirSync(path.join(web, 'js')).filter((f) => f.endsWith('.js') && f !== 'web-strings.js')) {
+    for (const m of fs.readFileSync(path.join(web, 'js', file), 'utf8').matchAll(/"(web\.[a-z0-9.-]*[a-z0-9])"/g)) used.add(m[1]);
+  }
+  assert.ok(used.size > 30, `found only ${used.size} keys`);
+  const placeholders = (text) => [...text.matchAll(/\{(\w+)\}/g)].map((m) => m[1]).sort();
+  assert.deepEqual(Object.keys(webStrings.en).sort(), Object.keys(webStrings.pl).sort());
+  for (const [key, text] of Object.entries(webStrings.pl)) assert.deepEqual(placeholders(webStrings.en[key]), placeholders(text), key);
+  assert.deepEqual([...used].filter((key) => !(key in webStrings.pl)), []);
 });

@@ -139,9 +139,11 @@ async function run(bytes, step = null) {
       : { raw: result.message.trim() }, { line: result.line });
     return;
   }
-  const code = encodeInstance(instance);
+  // A code takes at least a bit an operation: past MAX_ADDRESS_CODE
+  // operations it is not even made.
+  const code = instance.jobs * instance.machines <= MAX_ADDRESS_CODE ? encodeInstance(instance) : "";
   const name = new TextDecoder().decode(instance.name);
-  shown = { bytes, text: panel.text(), name, code: code.length <= MAX_ADDRESS_CODE ? code : null };
+  shown = { bytes, text: panel.text(), name, code: code && code.length <= MAX_ADDRESS_CODE ? code : null };
   history.replaceState(null, "", formatAddress({ code: shown.code, step }) || location.pathname + location.search);
   document.body.classList.remove("no-replay");
   replay = startReplay(parseReplayData(result.json), { lang, strings: [webStrings], address });
@@ -177,7 +179,14 @@ async function openFile(file) {
     refuse({ key: "web.error.file-size", vars: { name: file.name } });
     return;
   }
-  runBytes(new Uint8Array(await file.arrayBuffer()));
+  let bytes;
+  try {
+    bytes = new Uint8Array(await file.arrayBuffer());
+  } catch (e) {
+    refuse({ key: "web.error.file-read", vars: { name: file.name } });
+    return;
+  }
+  runBytes(bytes);
 }
 
 async function generate(fields) {
