@@ -37,6 +37,13 @@ const nativeTrace = path.join(folder, `${name}_krok_po_kroku.txt`);
 // gc() lets the benchmark free each round's Blobs (two of the trace's size)
 // before the next: Chromium refuses new Blobs past its limit otherwise.
 const browser = await openBrowser(['--js-flags=--expose-gc']);
+// A failed run leaves neither the browser's profile nor 166 MB traces behind.
+process.on('exit', () => fs.rmSync(folder, { recursive: true, force: true }));
+process.on('uncaughtException', async (e) => {
+  console.error(e);
+  await browser.close();
+  process.exit(1);
+});
 const tab = await browser.context.newPage();
 
 // A fresh page with the instance typed in, its core ready, and a button of
@@ -125,7 +132,6 @@ for (let round = 0; round < ROUNDS; ++round) {
 if (sha256(downloaded) !== sha256(nativeTrace)) throw new Error('the downloaded trace differs from jobshop-insert\'s');
 fs.rmSync(downloaded, { force: true });
 await browser.close();
-fs.rmSync(folder, { recursive: true, force: true });
 
 const ms = (x) => `${x.toFixed(0)} ms`;
 console.log(`Run to the first step shown (median of ${ROUNDS}): ${ms(median(figures.first))} ` +

@@ -115,6 +115,18 @@ test('random instances: the downloaded trace is jobshop-insert\'s (SHA-256)', { 
     const { trace } = nativeFiles(text, `rand${i}`);
     assert.equal(sha256((await downloaded(page, '#download-trace')).bytes), sha256(trace), text);
   }
+  // A file whose name is not UTF-8 (Windows-1250) runs as its own bytes.
+  const latin2 = Buffer.from('zadanie_\xb3\r\n2 2\r\n1 3 2 4\r\n2 2 1 5\r\n', 'latin1');
+  await page.setInputFiles('#open-file', { name: 'zadanie.txt', mimeType: 'text/plain', buffer: latin2 });
+  await settled(page);
+  assert.equal(await state(page), 'ready');
+  assert.match(await page.textContent('#input-message'), /nie jest tekstem UTF-8/);
+  const here = fs.mkdtempSync(path.join(folder, 'latin2-'));
+  fs.writeFileSync(path.join(here, 'input.txt'), latin2);
+  run('jobshop-insert', [], here);
+  const traceName = Buffer.concat([Buffer.from(here + '/zadanie_'), Buffer.from([0xb3]), Buffer.from('_krok_po_kroku.txt')]);
+  assert.equal(sha256((await downloaded(page, '#download-trace')).bytes), sha256(fs.readFileSync(traceName)));
+  assert.ok((await downloaded(page, '#download-instance')).bytes.equals(latin2));
   assert.ok(ownRequestsOnly(requests), requests.join(' '));
   assert.deepEqual(errors, []);
 });
