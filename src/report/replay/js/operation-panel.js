@@ -38,8 +38,7 @@ export function createOperationPanel(page) {
           cells: [r.position, r.u, r.v, r.head, r.p, r.tail, r.estimate, markOf(r, t)],
           cls: r.chosen ? "chosen" : r.best ? "tie" : "",
         };
-      });
-      table.scrollToRow(s.position - 1);
+      }, s.position - 1);
     },
   };
 }
