@@ -36,7 +36,9 @@ set(REPLAY_PAGE_MODULES
     lang strings replay-data stepping derive
     chart-scene chart-svg
     dom lang-dom windowed-table chart-canvas
+    derivation explain steps-csv practice explain-strings practice-strings practice-store
     operation-panel changes-panel chart-panel table-panel
+    order-panel practice-panel
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
 list(TRANSFORM REPLAY_PAGE_MODULES APPEND .js)

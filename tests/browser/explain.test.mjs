@@ -1,19 +1,107 @@
-// Explaining the numbers: the chosen candidate always in view.
+// Explaining the numbers: the chosen candidate always in view, the
+// candidate table copied, the insertion order leading to steps, all steps
+// saved as CSV, and a message for a step or operation number that names
+// none.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
-import { makePage, openBrowser, watchedPage } from './support.mjs';
+import { makePage, openBrowser, readTrace, stepOf, watchedPage } from './support.mjs';
 
-let browser;
+let browser, ft06, trace, data;
 const folders = [];
 
 before(async () => {
+  ft06 = makePage('examples/ft06/input.txt', 'ft06');
+  folders.push(ft06.folder);
+  trace = readTrace(ft06.trace);
+  data = JSON.parse(fs.readFileSync(ft06.data, 'utf8'));
   browser = await openBrowser();
 });
 
 after(async () => {
   await browser?.close();
   for (const folder of folders) fs.rmSync(folder, { recursive: true, force: true });
+});
+
+test('ft06: numbers that name no step or operation say so; the insertion order leads to steps', async () => {
+  const { page, errors } = await watchedPage(browser.context);
+  await page.goto(`file://${ft06.page}#40`);
+  assert.equal(await stepOf(page), 1);
+  assert.equal(await page.textContent('#nav-message'), 'Nie ma kroku 40: kroki mają numery od 1 do 36.');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await page.textContent('#nav-message'), '');
+  for (const typed of ['999', '0']) {
+    await page.fill('#step-input', typed);
+    await page.press('#step-input', 'Enter');
+    assert.equal(await stepOf(page), 2, typed);
+    assert.equal(await page.inputValue('#step-input'), '2');
+    assert.equal(await page.textContent('#nav-message'), `Nie ma kroku ${typed}: kroki mają numery od 1 do 36.`);
+  }
+  await page.evaluate(() => { location.hash = '#37'; });
+  await page.waitForFunction(() => document.getElementById('nav-message').textContent.includes('37'));
+  assert.equal(await stepOf(page), 2);
+
+  // An operation: typed into the order's field, clicked in the list, and
+  // inspected in the chart.
+  const stepOfOp = (op) => data.steps.findIndex((s) => s.op === op) + 1;
+  await page.fill('#goto-op', '37');
+  await page.press('#goto-op', 'Enter');
+  assert.equal(await page.textContent('#goto-message'), 'Nie ma operacji 37: operacje mają numery od 1 do 36.');
+  assert.equal(await stepOf(page), 2);
+  await page.fill('#goto-op', '27');
+  await page.press('#goto-op', 'Enter');
+  assert.equal(await stepOf(page), stepOfOp(27));
+  assert.equal(await page.textContent('#goto-message'), '');
+  assert.equal(await page.textContent('#insertion-order a[aria-current="step"]'), '27');
+  const listed = await page.$$eval('#insertion-order a', (as) => as.map((a) => Number(a.textContent)));
+  assert.deepEqual(listed, data.order);
+  await page.click(`#insertion-order a >> text="${data.order[4]}"`);
+  await page.waitForFunction(() => document.body.dataset.step === '5');
+  await page.fill('#inspect', '99');
+  assert.equal(await page.textContent('#inspect-out'), 'Nie ma operacji 99: operacje mają numery od 1 do 36.');
+  await page.fill('#inspect', '5');
+  assert.match(await page.textContent('#inspect-out'), /^Operacja 5 \(zadanie 1, /);
+  assert.deepEqual(errors, []);
+});
+
+// The copied candidate table of a tie: its header, the program's estimates,
+// terms that add up to them and come from the trace's R and Q, the marks.
+test('ft06: the candidate table is copied with its terms', async () => {
+  await browser.context.grantPermissions(['clipboard-read', 'clipboard-write']);
+  const { page, errors } = await watchedPage(browser.context);
+  const t = 21, step = data.steps[t - 1];
+  await page.goto(`file://${ft06.page}#${t}`);
+  assert.match(await page.textContent('#candidates tr.chosen'), /max\(R\[PO\]=R\[\d+\]=\d+, R\[u\]=R\[\d+\]=\d+\) = \d+/);
+  await page.click('#copy-candidates');
+  await page.waitForFunction(() => document.getElementById('copy-candidates-status').textContent !== '');
+  const text = await page.evaluate(() => navigator.clipboard.readText());
+  const [header, ...rows] = text.split('\n');
+  assert.equal(rows.pop(), '', 'every line ends in LF');
+  assert.equal(header, 'poz.\tu\tv\tPO\tR[PO]\tR[u]\tmax(R[PO], R[u])\tp\tNO\tQ[NO]\tQ[v]\tmax(Q[NO], Q[v])\toszacowanie\tuwagi');
+  const table = trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+  const R = [0, ...table.map((r) => r[7])], Q = [0, ...table.map((r) => r[8])];
+  assert.deepEqual(rows.map((r) => Number(r.split('\t')[12])), step.estimates);
+  for (const row of rows) {
+    const [b, u, v, po, rPO, rU, head, p, no, qNO, qV, tail, estimate, mark] = row.split('\t');
+    assert.deepEqual([rPO, rU, qNO, qV].map(Number), [R[po], R[u], Q[no], Q[v]], row);
+    assert.equal(Number(head), Math.max(R[po], R[u]));
+    assert.equal(Number(head) + Number(p) + Number(tail), Number(estimate));
+    assert.equal(mark, Number(b) === step.position ? 'wybrana, remis' : Number(estimate) === Number(rows[step.position - 1].split('\t')[12]) ? 'remis' : '');
+  }
+  assert.deepEqual(errors, []);
+});
+
+test('ft06: all steps are saved as CSV', async () => {
+  const { page, errors } = await watchedPage(browser.context);
+  await page.goto(`file://${ft06.page}?lang=en#3`);
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-csv')]);
+  assert.equal(download.suggestedFilename(), 'ft06_steps.csv');
+  const lines = fs.readFileSync(await download.path(), 'utf8').split('\r\n');
+  assert.equal(lines[0], 'step,op,job,machine,p,PO,NO,positions,position,u,v,head,tail,estimate,ties,estimates,sequence,makespan');
+  assert.equal(lines.length, data.steps.length + 2);
+  assert.equal(lines.pop(), '');
+  assert.equal(lines[lines.length - 1].split(',').pop(), String(trace.cmax));
+  assert.deepEqual(errors, []);
 });
 
 // Jumps to 100 steps of ta71 (machines of up to 100 operations) as typed
