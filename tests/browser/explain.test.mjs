@@ -4,28 +4,14 @@
 // none.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import { after, before, test } from 'node:test';
-import { makePage, openBrowser, readTrace, stepOf, watchedPage } from './support.mjs';
+import { test } from 'node:test';
+import { makePage, stepOf, watchedPage, withFt06 } from './support.mjs';
 
-let browser, ft06, trace, data;
-const folders = [];
-
-before(async () => {
-  ft06 = makePage('examples/ft06/input.txt', 'ft06');
-  folders.push(ft06.folder);
-  trace = readTrace(ft06.trace);
-  data = JSON.parse(fs.readFileSync(ft06.data, 'utf8'));
-  browser = await openBrowser();
-});
-
-after(async () => {
-  await browser?.close();
-  for (const folder of folders) fs.rmSync(folder, { recursive: true, force: true });
-});
+const fixture = withFt06();
 
 test('ft06: numbers that name no step or operation say so; the insertion order leads to steps', async () => {
-  const { page, errors } = await watchedPage(browser.context);
-  await page.goto(`file://${ft06.page}#40`);
+  const { page, errors } = await watchedPage(fixture.browser.context);
+  await page.goto(`file://${fixture.ft06.page}#40`);
   assert.equal(await stepOf(page), 1);
   assert.equal(await page.textContent('#nav-message'), 'Nie ma kroku 40: kroki mają numery od 1 do 36.');
   await page.keyboard.press('ArrowRight');
@@ -43,7 +29,7 @@ test('ft06: numbers that name no step or operation say so; the insertion order l
 
   // An operation: typed into the order's field, clicked in the list, and
   // inspected in the chart.
-  const stepOfOp = (op) => data.steps.findIndex((s) => s.op === op) + 1;
+  const stepOfOp = (op) => fixture.data.steps.findIndex((s) => s.op === op) + 1;
   await page.fill('#goto-op', '37');
   await page.press('#goto-op', 'Enter');
   assert.equal(await page.textContent('#goto-message'), 'Nie ma operacji 37: operacje mają numery od 1 do 36.');
@@ -54,8 +40,8 @@ test('ft06: numbers that name no step or operation say so; the insertion order l
   assert.equal(await page.textContent('#goto-message'), '');
   assert.equal(await page.textContent('#insertion-order a[aria-current="step"]'), '27');
   const listed = await page.$$eval('#insertion-order a', (as) => as.map((a) => Number(a.textContent)));
-  assert.deepEqual(listed, data.order);
-  await page.click(`#insertion-order a >> text="${data.order[4]}"`);
+  assert.deepEqual(listed, fixture.data.order);
+  await page.click(`#insertion-order a >> text="${fixture.data.order[4]}"`);
   await page.waitForFunction(() => document.body.dataset.step === '5');
   await page.fill('#inspect', '99');
   assert.equal(await page.textContent('#inspect-out'), 'Nie ma operacji 99: operacje mają numery od 1 do 36.');
@@ -67,10 +53,10 @@ test('ft06: numbers that name no step or operation say so; the insertion order l
 // The copied candidate table of a tie: its header, the program's estimates,
 // terms that add up to them and come from the trace's R and Q, the marks.
 test('ft06: the candidate table is copied with its terms', async () => {
-  await browser.context.grantPermissions(['clipboard-read', 'clipboard-write']);
-  const { page, errors } = await watchedPage(browser.context);
-  const t = 21, step = data.steps[t - 1];
-  await page.goto(`file://${ft06.page}#${t}`);
+  await fixture.browser.context.grantPermissions(['clipboard-read', 'clipboard-write']);
+  const { page, errors } = await watchedPage(fixture.browser.context);
+  const t = 21, step = fixture.data.steps[t - 1];
+  await page.goto(`file://${fixture.ft06.page}#${t}`);
   assert.match(await page.textContent('#candidates tr.chosen'), /max\(R\[PO\]=R\[\d+\]=\d+, R\[u\]=R\[\d+\]=\d+\) = \d+/);
   await page.click('#copy-candidates');
   await page.waitForFunction(() => document.getElementById('copy-candidates-status').textContent !== '');
@@ -78,7 +64,7 @@ test('ft06: the candidate table is copied with its terms', async () => {
   const [header, ...rows] = text.split('\n');
   assert.equal(rows.pop(), '', 'every line ends in LF');
   assert.equal(header, 'poz.\tu\tv\tPO\tR[PO]\tR[u]\tmax(R[PO], R[u])\tp\tNO\tQ[NO]\tQ[v]\tmax(Q[NO], Q[v])\toszacowanie\tuwagi');
-  const table = trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+  const table = fixture.trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
   const R = [0, ...table.map((r) => r[7])], Q = [0, ...table.map((r) => r[8])];
   assert.deepEqual(rows.map((r) => Number(r.split('\t')[12])), step.estimates);
   for (const row of rows) {
@@ -92,15 +78,15 @@ test('ft06: the candidate table is copied with its terms', async () => {
 });
 
 test('ft06: all steps are saved as CSV', async () => {
-  const { page, errors } = await watchedPage(browser.context);
-  await page.goto(`file://${ft06.page}?lang=en#3`);
+  const { page, errors } = await watchedPage(fixture.browser.context);
+  await page.goto(`file://${fixture.ft06.page}?lang=en#3`);
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-csv')]);
   assert.equal(download.suggestedFilename(), 'ft06_steps.csv');
   const lines = fs.readFileSync(await download.path(), 'utf8').split('\r\n');
   assert.equal(lines[0], 'step,op,job,machine,p,PO,NO,positions,position,u,v,head,tail,estimate,ties,estimates,sequence,makespan');
-  assert.equal(lines.length, data.steps.length + 2);
+  assert.equal(lines.length, fixture.data.steps.length + 2);
   assert.equal(lines.pop(), '');
-  assert.equal(lines[lines.length - 1].split(',').pop(), String(trace.cmax));
+  assert.equal(lines[lines.length - 1].split(',').pop(), String(fixture.trace.cmax));
   assert.deepEqual(errors, []);
 });
 
@@ -109,8 +95,8 @@ test('ft06: all steps are saved as CSV', async () => {
 // is drawn and lies between the table's header and the box's bottom.
 test('ta71: the chosen candidate is in view in the frame after a jump', async () => {
   const ta71 = makePage('bench/instances/ta71.txt', 'ta71', { trace: false });
-  folders.push(ta71.folder);
-  const { page, errors } = await watchedPage(browser.context);
+  fixture.folders.push(ta71.folder);
+  const { page, errors } = await watchedPage(fixture.browser.context);
   await page.goto(`file://${ta71.page}#1`);
   const missed = await page.evaluate(async () => {
     const frame = () => new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));

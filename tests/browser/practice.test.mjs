@@ -6,35 +6,21 @@
 // usable.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import { after, before, test } from 'node:test';
-import { makePage, openBrowser, readTrace, watchedPage } from './support.mjs';
+import { test } from 'node:test';
+import { makePage, watchedPage, withFt06 } from './support.mjs';
 
-let browser, ft06, trace, data;
-const folders = [];
-
-before(async () => {
-  ft06 = makePage('examples/ft06/input.txt', 'ft06');
-  folders.push(ft06.folder);
-  trace = readTrace(ft06.trace);
-  data = JSON.parse(fs.readFileSync(ft06.data, 'utf8'));
-  browser = await openBrowser();
-});
-
-after(async () => {
-  await browser?.close();
-  for (const folder of folders) fs.rmSync(folder, { recursive: true, force: true });
-});
+const fixture = withFt06();
 
 // The cells of step t and their answers, in the order of entry, from the
 // trace's table and topological order and the run's steps.
 function expectedCells(t, { rows = null, terms = true } = {}) {
-  const table = trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+  const table = fixture.trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
   const col = (c) => [0, ...table.map((r) => r[c])];
   const [NO, PO, R, Q] = [col(3), col(4), col(7), col(8)];
-  const step = data.steps[t - 1];
+  const step = fixture.data.steps[t - 1];
   const sequence = [];
-  for (const s of data.steps.slice(0, t - 1)) if (s.machine === step.machine) sequence.splice(s.position - 1, 0, s.op);
-  const order = trace.steps[t - 1].topo.filter((k) => !rows || rows.includes(k));
+  for (const s of fixture.data.steps.slice(0, t - 1)) if (s.machine === step.machine) sequence.splice(s.position - 1, 0, s.op);
+  const order = fixture.trace.steps[t - 1].topo.filter((k) => !rows || rows.includes(k));
   const cells = [...order.map((k) => [`R:${k}`, R[k]]), ...[...order].reverse().map((k) => [`Q:${k}`, Q[k]])];
   step.estimates.forEach((estimate, i) => {
     const u = i >= 1 ? sequence[i - 1] : 0, v = i < sequence.length ? sequence[i] : 0;
@@ -55,10 +41,10 @@ const marks = (page) => page.$$eval('[data-cell]', (inputs) => Object.fromEntrie
   [i.dataset.cell, [i.dataset.verdict || '', i.getAttribute('aria-invalid') || '', i.value]])));
 
 test('ft06: practice hides the answers, marks typed ones and keeps the progress', async () => {
-  const { page, requests, errors } = await watchedPage(browser.context);
+  const { page, requests, errors } = await watchedPage(fixture.browser.context);
   page.on('dialog', (d) => d.accept());
   const t = 21;
-  await page.goto(`file://${ft06.page}#${t}`);
+  await page.goto(`file://${fixture.ft06.page}#${t}`);
   await practiceOn(page);
   for (const hidden of ['#candidates-box', '#changes-panel', '#gantt-panel', '#table-box', '#perm']) assert.ok(await page.isHidden(hidden), hidden);
 
@@ -116,9 +102,9 @@ test('ft06: practice hides the answers, marks typed ones and keeps the progress'
   assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), 0);
 
   // Only the changed rows, estimates as sums: other cells.
-  const previous = trace.steps.findLastIndex((s, i) => s && i < t - 1);
-  const before = trace.steps[previous].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
-  const now = trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+  const previous = fixture.trace.steps.findLastIndex((s, i) => s && i < t - 1);
+  const before = fixture.trace.steps[previous].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+  const now = fixture.trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
   const changed = now.filter((r, i) => r[7] !== before[i][7] || r[8] !== before[i][8]).map((r) => r[0]);
   await page.check('input[name="practice-rows"][value="changed"]');
   await page.check('input[name="practice-estimates"][value="sum"]');
@@ -142,8 +128,8 @@ test('ft06: practice hides the answers, marks typed ones and keeps the progress'
 
 test('ta71: practice pages the table, Enter turns the page, steps go on', async () => {
   const ta71 = makePage('bench/instances/ta71.txt', 'ta71', { trace: false });
-  folders.push(ta71.folder);
-  const { page, errors } = await watchedPage(browser.context);
+  fixture.folders.push(ta71.folder);
+  const { page, errors } = await watchedPage(fixture.browser.context);
   const t = 1001;
   await page.goto(`file://${ta71.page}#${t}`);
   await practiceOn(page);
