@@ -18,18 +18,22 @@ export function createOrderPanel(page) {
     a.href = "#" + t;
     a.textContent = replay.steps[t - 1].op;
     items.push(a);
-    fragment.append(a, " ");
+    fragment.append(a);
   }
   list.replaceChildren(fragment);
-  let current = null, shown = 0;
-  const titles = () => {
-    const { t } = page.tr;
-    for (let s = 1; s <= replay.STEPS; ++s) {
-      const op = replay.steps[s - 1].op;
-      items[s].title = t("order.item", { t: s, op, p: replay.P[op] });
-    }
-  };
-  titles();
+  // An item's title is written when the pointer first comes to it.
+  list.addEventListener("mouseover", (e) => {
+    const a = e.target.closest("a");
+    if (!a || a.title) return;
+    const s = Number(a.hash.slice(1)), op = replay.steps[s - 1].op;
+    a.title = page.tr.t("order.item", { t: s, op, p: replay.P[op] });
+  }, { signal: page.signal });
+  // The step's item is marked by a box laid over it: marking the item itself
+  // would lay out and paint the whole list again at every step. Where the
+  // items lie is read once (and after a resize) in the reading phase, so
+  // that a step only writes.
+  const marker = byId("order-marker");
+  let current = null, at = null, scrollTop = 0, height = 0;
 
   input.max = replay.N;
   input.value = "";
@@ -45,22 +49,29 @@ export function createOrderPanel(page) {
   };
 
   return {
-    render(v) {
-      if (current) {
-        current.classList.remove("current");
-        current.removeAttribute("aria-current");
-      }
-      current = items[v.t];
-      current.classList.add("current");
-      current.setAttribute("aria-current", "step");
-      shown = v.t;
-      // The list follows the step once the frame is laid out anyway.
-      requestAnimationFrame(() => {
-        if (shown !== v.t || box.clientHeight === 0) return;
-        const top = current.offsetTop, bottom = top + current.offsetHeight;
-        if (top < box.scrollTop || bottom > box.scrollTop + box.clientHeight) box.scrollTop = top - box.clientHeight / 2;
-      });
+    measure() {
+      height = box.clientHeight;
+      scrollTop = box.scrollTop;
+      if (!at && height > 0) at = items.map((a) => a && { top: a.offsetTop, left: a.offsetLeft, width: a.offsetWidth, height: a.offsetHeight });
     },
-    retext: titles,
+    refit() { at = null; },
+    render(v) {
+      current?.removeAttribute("aria-current");
+      current = items[v.t];
+      current.setAttribute("aria-current", "step");
+      const place = at?.[v.t];
+      marker.hidden = !place;
+      if (!place) return;
+      marker.style.transform = "translate(" + place.left + "px, " + place.top + "px)";
+      marker.style.width = place.width + "px";
+      marker.style.height = place.height + "px";
+      // The list follows the step once the frame is laid out anyway.
+      if (place.top >= scrollTop && place.top + place.height <= scrollTop + height) return;
+      scrollTop = Math.max(0, place.top - height / 2);
+      requestAnimationFrame(() => { box.scrollTop = scrollTop; });
+    },
+    retext() {
+      for (const a of items) if (a?.title) a.title = "";
+    },
   };
 }
