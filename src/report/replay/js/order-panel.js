@@ -1,39 +1,67 @@
-// Panel: the insertion order as a list of operations, each leading to the
-// step that inserts it, a field that goes to an operation's step, and all
-// steps saved as CSV.
+// Panel: the insertion order as a list of operations, in which a click on
+// an operation goes to the step that inserts it, a field that does the same
+// for a typed operation, and all steps saved as CSV.
+//
+// The list is one text in a fixed-width font, each operation in a cell of
+// the same width, so that where an operation lies (and which one a click
+// hits) is arithmetic: thousands of elements would cost a tenth of a second
+// at loading and a layout and paint of all of them at every step. The
+// step's operation is marked by a box laid over it.
 
 import { byId, download, safeFileName } from "./dom.js";
 import { insertionSteps, numberMessage, readNumber } from "./explain.js";
 import { stepsCsv } from "./steps-csv.js";
 
 export function createOrderPanel(page) {
-  const { replay } = page;
-  const list = byId("insertion-order"), box = byId("order-box"), input = byId("goto-op"), message = byId("goto-message");
+  const { replay } = page, STEPS = replay.STEPS;
+  const list = byId("insertion-order"), box = byId("order-box"), marker = byId("order-marker"), probe = byId("order-probe");
+  const input = byId("goto-op"), message = byId("goto-message");
   const stepOf = insertionSteps(replay);
-  // One link per step, made once: "#t" is the page's own address of step t.
-  const items = [null];
-  const fragment = document.createDocumentFragment();
-  for (let t = 1; t <= replay.STEPS; ++t) {
-    const a = document.createElement("a");
-    a.href = "#" + t;
-    a.textContent = replay.steps[t - 1].op;
-    items.push(a);
-    fragment.append(a);
+  // Cells of `width` characters and a space; `perLine` cells to a line.
+  const width = String(replay.N).length;
+  const cells = replay.steps.map((s) => String(s.op).padStart(width));
+  let perLine = 0, charPx = 0, linePx = 0, listTop = 0, listLeft = 0, boxWidth = 0, scrollTop = 0, height = 0;
+  let shown = 0;
+
+  // Read in the reading phase: the box's size, and once the font's (from a
+  // hidden line of 40 digits in it).
+  function measure() {
+    boxWidth = box.clientWidth;
+    height = box.clientHeight;
+    scrollTop = box.scrollTop;
+    if (!charPx && boxWidth > 0) {
+      const r = probe.getBoundingClientRect();
+      charPx = r.width / 40;
+      linePx = r.height;
+      listTop = list.offsetTop;
+      listLeft = list.offsetLeft;
+    }
   }
-  list.replaceChildren(fragment);
-  // An item's title is written when the pointer first comes to it.
-  list.addEventListener("mouseover", (e) => {
-    const a = e.target.closest("a");
-    if (!a || a.title) return;
-    const s = Number(a.hash.slice(1)), op = replay.steps[s - 1].op;
-    a.title = page.tr.t("order.item", { t: s, op, p: replay.P[op] });
+  const cellPx = () => (width + 1) * charPx;
+  function layOut() {
+    const fits = Math.max(1, Math.floor((boxWidth - 12) / cellPx()));
+    if (fits === perLine) return;
+    perLine = fits;
+    const lines = [];
+    for (let i = 0; i < STEPS; i += perLine) lines.push(cells.slice(i, i + perLine).join(" "));
+    list.textContent = lines.join("\n");
+  }
+  // The step whose operation lies under the point (x, y) of the list.
+  function stepAt(x, y) {
+    const line = Math.floor(y / linePx), cell = Math.floor(x / cellPx());
+    if (cell >= perLine) return 0;
+    const t = line * perLine + cell + 1;
+    return t >= 1 && t <= STEPS ? t : 0;
+  }
+
+  list.addEventListener("click", (e) => {
+    const t = stepAt(e.offsetX, e.offsetY);
+    if (t) page.show(t);
   }, { signal: page.signal });
-  // The step's item is marked by a box laid over it: marking the item itself
-  // would lay out and paint the whole list again at every step. Where the
-  // items lie is read once (and after a resize) in the reading phase, so
-  // that a step only writes.
-  const marker = byId("order-marker");
-  let current = null, at = null, scrollTop = 0, height = 0;
+  list.addEventListener("mousemove", (e) => {
+    const t = stepAt(e.offsetX, e.offsetY), op = t ? replay.steps[t - 1].op : 0;
+    list.title = t ? page.tr.t("order.item", { t, op, p: replay.P[op] }) : "";
+  }, { signal: page.signal });
 
   input.max = replay.N;
   input.value = "";
@@ -48,30 +76,27 @@ export function createOrderPanel(page) {
     download(name, new Blob([stepsCsv(replay)], { type: "text/csv" }));
   };
 
+  // The list in lines that fit the box, and the box over step `shown`.
+  function place() {
+    if (!charPx || !shown) return;
+    layOut();
+    const i = shown - 1, top = Math.floor(i / perLine) * linePx + listTop, left = (i % perLine) * cellPx() + listLeft;
+    marker.hidden = false;
+    marker.style.transform = "translate(" + (left - 2) + "px, " + top + "px)";
+    marker.style.width = width * charPx + 4 + "px";
+    marker.style.height = linePx + "px";
+    // The list follows the step once the frame is laid out anyway.
+    if (top >= scrollTop && top + linePx <= scrollTop + height) return;
+    scrollTop = Math.max(0, top - height / 2);
+    requestAnimationFrame(() => { box.scrollTop = scrollTop; });
+  }
+
   return {
-    measure() {
-      height = box.clientHeight;
-      scrollTop = box.scrollTop;
-      if (!at && height > 0) at = items.map((a) => a && { top: a.offsetTop, left: a.offsetLeft, width: a.offsetWidth, height: a.offsetHeight });
-    },
-    refit() { at = null; },
+    measure,
     render(v) {
-      current?.removeAttribute("aria-current");
-      current = items[v.t];
-      current.setAttribute("aria-current", "step");
-      const place = at?.[v.t];
-      marker.hidden = !place;
-      if (!place) return;
-      marker.style.transform = "translate(" + place.left + "px, " + place.top + "px)";
-      marker.style.width = place.width + "px";
-      marker.style.height = place.height + "px";
-      // The list follows the step once the frame is laid out anyway.
-      if (place.top >= scrollTop && place.top + place.height <= scrollTop + height) return;
-      scrollTop = Math.max(0, place.top - height / 2);
-      requestAnimationFrame(() => { box.scrollTop = scrollTop; });
+      shown = v.t;
+      place();
     },
-    retext() {
-      for (const a of items) if (a?.title) a.title = "";
-    },
+    refit: place,
   };
 }
