@@ -87,7 +87,7 @@ test('derivations read as the page shows them, in both languages', () => {
   assert.equal(text('tail:1', en), 'position 1: max(Q[NO]=Q[0], Q[v]=Q[4]) = max(0, 8) = 8');
   assert.equal(text('pos'), 'Oszacowania pozycji od 1 do 3: 19, 14, 14. Najmniejsze oszacowanie (14) mają pozycje 2, 3; przy remisie wygrywa pozycja najbliżej początku kolejki maszyny: 2.');
   assert.equal(text('pos', en), 'Estimates of positions 1 to 3: 19, 14, 14. The smallest estimate (14) is shared by positions 2, 3; of equal estimates the position nearest the front of the machine\'s sequence wins: 2.');
-  assert.equal(text('seq:2'), 'Maszyna 1 przed wstawieniem: 4 6; operacja 2 na pozycji 2 daje 4 2 6.');
+  assert.equal(text('seq:2'), 'Maszyna 1 przed wstawieniem: 4 6; operacja 2 na pozycji 2 daje 4 2 6. Na miejscu 2 stoi operacja 2.');
   // A negative time is an operand in parentheses.
   const neg = runs.neg.replay, t = neg.steps.findIndex((s) => s.op === 6) + 1;
   assert.match(derivationText(explainStep(neg, createStepper(neg).view(t)).R(6), pl), /^R\[6\] = max\(R\[PO\]=R\[5\], R\[PM\]=R\[\d+\]\) \+ p = max\(-?\d+, -?\d+\) \+ \(-1\) = -?\d+$/);

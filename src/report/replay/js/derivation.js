@@ -82,7 +82,7 @@ export function derivationOf(explained, key) {
   if (kind === "est") return explained.estimate(n);
   if (kind === "head" || kind === "tail") return { ...explained.estimate(n), kind };
   if (kind === "pos") return explained.choice();
-  if (kind === "seq") return explained.sequence();
+  if (kind === "seq") return { ...explained.sequence(), place: n };
   return null;
 }
 
@@ -111,7 +111,7 @@ export function derivationText(d, tr) {
       return tr.t("derive.seq", {
         machine: d.machine, before: d.before.length > 0 ? d.before.join(" ") : tr.t("derive.seq-empty"),
         op: d.op, b: d.position, after: d.after.join(" "),
-      });
+      }) + (d.place ? " " + tr.t("derive.seq-place", { i: d.place, k: d.after[d.place - 1] }) : "");
     default:
       return "";
   }

@@ -43,6 +43,7 @@ export const practiceStrings = {
     "derive.pos-tie": "Najmniejsze oszacowanie ({best}) mają pozycje {ties}; przy remisie wygrywa pozycja najbliżej początku kolejki maszyny: {b}.",
     "derive.pos-empty": "Maszyna {machine} była pusta: operacja staje na pozycji 1 bez oceny.",
     "derive.seq": "Maszyna {machine} przed wstawieniem: {before}; operacja {op} na pozycji {b} daje {after}.",
+    "derive.seq-place": "Na miejscu {i} stoi operacja {k}.",
     "derive.seq-empty": "pusta",
   },
   en: {
@@ -86,6 +87,7 @@ export const practiceStrings = {
     "derive.pos-tie": "The smallest estimate ({best}) is shared by positions {ties}; of equal estimates the position nearest the front of the machine's sequence wins: {b}.",
     "derive.pos-empty": "Machine {machine} was empty: the operation takes position 1 without an estimate.",
     "derive.seq": "Machine {machine} before the insertion: {before}; operation {op} at position {b} gives {after}.",
+    "derive.seq-place": "Place {i} holds operation {k}.",
     "derive.seq-empty": "empty",
   },
 };
