@@ -46,6 +46,8 @@ export function createPracticePanel(page) {
   const sequence = byId("practice-sequence"), result = byId("practice-result"), hint = byId("practice-hint");
   const derivations = byId("practice-derivations"), derivationList = derivations.querySelector("ul");
   const summaryLine = byId("practice-summary"), storageNote = byId("practice-storage"), emptyNote = byId("practice-empty");
+  // What a run started before left in the panel goes.
+  for (const holder of [tableBody, candidates.tBodies[0], sequence, derivationList]) holder.replaceChildren();
   const progress = openProgress(progressKey(replay));
   let options = { ...DEFAULT_OPTIONS, ...progress.options };
   // Negative answers need a minus, which a phone's number pad may lack.
