@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures the replay page of ta71 (or the instance given): page size, time
 # to write it, load time in headless Chromium, cost of a step change.
-#   bash bench/replay-perf.sh [--against OTHER_BUILD] [instance]
-# (--against: the pages of both builds, measured side by side)
+#   bash bench/replay-perf.sh [--against OTHER_BUILD] [--practice] [instance]
+# (--against: the pages of both builds, measured side by side; --practice:
+# in practice mode)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/ensure-tools.sh cmake g++ cli11 node npm chromium

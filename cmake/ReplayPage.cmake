@@ -37,8 +37,9 @@ set(REPLAY_PAGE_MODULES
     chart-scene chart-svg
     graph-strings graph-scene graph-svg worksheet
     dom lang-dom windowed-table chart-canvas
+    derivation explain steps-csv practice explain-strings practice-strings practice-store
     operation-panel changes-panel chart-panel table-panel
-    graph-panel sheet-panel print
+    order-panel practice-panel graph-panel sheet-panel print
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
 list(TRANSFORM REPLAY_PAGE_MODULES APPEND .js)

@@ -83,8 +83,11 @@ test('ft06 typed in: the golden trace, jobshop-replay\'s page, the instance as t
   const instance = await downloaded(page, '#download-instance');
   assert.deepEqual([instance.name, instance.bytes.toString()], ['input.txt', text]);
 
-  // The replay page's panels are all here, the graph and the worksheet too;
-  // the input panel is neither on a worksheet nor on paper.
+  // The replay page's panels are all here, practice mode, the graph and the
+  // worksheet too; the input panel is neither on a worksheet nor on paper.
+  await page.click('#practice-switch');
+  assert.ok(await page.isVisible('#practice-panel'));
+  await page.click('#practice-switch');
   assert.ok(await page.isVisible('#graph-box svg'));
   await page.fill('#sheet-to', '3');
   await page.click('#sheet-make');

@@ -7,6 +7,8 @@ import { test } from 'node:test';
 import { chooseLanguage, LANGUAGES, makeTranslator } from '../../src/report/replay/js/lang.js';
 import { pageStrings } from '../../src/report/replay/js/strings.js';
 import { graphStrings } from '../../src/report/replay/js/graph-strings.js';
+import { explainStrings } from '../../src/report/replay/js/explain-strings.js';
+import { practiceStrings } from '../../src/report/replay/js/practice-strings.js';
 import { HATCHES } from '../../src/report/replay/js/chart-scene.js';
 import { pageModules } from './support.mjs';
 
@@ -53,25 +55,23 @@ test('a key defined by two tables is refused', () => {
 // Both languages have every key, of the same kind (text or counted) with the
 // same placeholders; every key the page's markup and modules name exists.
 test('every key the page uses exists in both languages, alike', () => {
+  const tables = [pageStrings, graphStrings, explainStrings, practiceStrings];
+  const strings = Object.fromEntries(LANGUAGES.map((lang) => [lang, Object.assign({}, ...tables.map((table) => table[lang]))]));
   const placeholders = (entry) => {
     const texts = typeof entry === 'string' ? [entry] : Object.values(entry);
     return [...new Set(texts.flatMap((s) => [...s.matchAll(/\{(\w+)\}/g)].map((m) => m[1])))].sort();
   };
-  // The page's own table and those of its features.
-  const tables = [pageStrings, graphStrings];
   const [first, ...others] = LANGUAGES;
-  for (const table of tables) {
-    for (const lang of others) {
-      assert.deepEqual(Object.keys(table[lang]).sort(), Object.keys(table[first]).sort(), lang);
-      for (const [key, entry] of Object.entries(table[first])) {
-        const other = table[lang][key];
-        assert.equal(typeof other, typeof entry, key);
-        // A counted text may leave out {n} where the word says it ("every job").
-        assert.deepEqual(placeholders(other).filter((p) => p !== 'n'), placeholders(entry).filter((p) => p !== 'n'), key);
-      }
+  for (const lang of others) {
+    assert.deepEqual(Object.keys(strings[lang]).sort(), Object.keys(strings[first]).sort(), lang);
+    for (const [key, entry] of Object.entries(strings[first])) {
+      const other = strings[lang][key];
+      assert.equal(typeof other, typeof entry, key);
+      // A counted text may leave out {n} where the word says it ("every job").
+      assert.deepEqual(placeholders(other).filter((p) => p !== 'n'), placeholders(entry).filter((p) => p !== 'n'), key);
     }
   }
-  const namespaces = new Set(tables.flatMap((table) => Object.keys(table.pl).map((key) => key.split('.')[0])));
+  const namespaces = new Set(Object.keys(strings.pl).map((key) => key.split('.')[0]));
   const used = new Set();
   const replay = path.dirname(pageModules);
   for (const file of ['page.html', 'replay-body.html']) {

@@ -60,7 +60,10 @@ const setState = (state) => {
 
 // The step in the address beside the instance's code (startReplay's hook).
 const address = {
-  read: () => readAddress(location.hash).step || 1,
+  read() {
+    const { step } = readAddress(location.hash);
+    return step === null ? "" : String(step);
+  },
   write(t) {
     const wanted = formatAddress({ code: shown ? shown.code : null, step: t });
     if (location.hash !== wanted) history.replaceState(null, "", wanted || location.pathname + location.search);
@@ -173,8 +176,12 @@ function openCode(code, step, bundledIndex = null) {
   runBytes(bytes, step);
 }
 
+// Opening a file and generating take a moment before the run starts; the
+// page is "running" from the request on, so no one reads the state of the
+// run before as this one's.
 async function openFile(file) {
   panel.selectBundled(null);
+  setState("running");
   if (file.size > MAX_FILE_BYTES) {
     refuse({ key: "web.error.file-size", vars: { name: file.name } });
     return;
@@ -196,6 +203,7 @@ async function generate(fields) {
     return;
   }
   panel.showGeneratorMessage(null);
+  setState("running");
   if (read.classSeed === null && read.timeSeed === undefined) {
     read.classSeed = drawSeed(() => crypto.getRandomValues(new Uint32Array(1))[0]);
     panel.setSeed(String(read.classSeed));

@@ -14,9 +14,14 @@
 import { createChangesPanel } from "./changes-panel.js";
 import { createChartPanel } from "./chart-panel.js";
 import { byId } from "./dom.js";
+import { numberMessage, readNumber } from "./explain.js";
+import { explainStrings } from "./explain-strings.js";
 import { chooseLanguage, makeTranslator } from "./lang.js";
 import { applyTexts, rememberLanguage, storedLanguage } from "./lang-dom.js";
 import { createOperationPanel } from "./operation-panel.js";
+import { createOrderPanel } from "./order-panel.js";
+import { createPracticePanel } from "./practice-panel.js";
+import { practiceStrings } from "./practice-strings.js";
 import { decodeReplay, isReplayData, parseReplayData } from "./replay-data.js";
 import { createStepper } from "./stepping.js";
 import { pageStrings } from "./strings.js";
@@ -37,11 +42,12 @@ export function readEmbeddedData(doc) {
   return element ? parseReplayData(element.textContent) : null;
 }
 
-// The step in the address: "#N".
+// The step in the address, "#N": read() gives the number as it stands
+// there ("" for none), write(t) puts step t there.
 const hashAddress = {
   read() {
     const m = /^#(\d+)$/.exec(location.hash);
-    return m ? Number(m[1]) : 1;
+    return m ? m[1] : "";
   },
   write(t) {
     if (location.hash !== "#" + t) history.replaceState(null, "", "#" + t);
@@ -57,21 +63,19 @@ let running = null;
 //                    address, then the one remembered, then Polish
 //   options.strings  more string tables (see lang.js) for texts of the caller
 //   options.address  keeps the step in the address for a page whose address
-//                    holds more: { read() -> the step it names, write(t) };
-//                    by default "#N"
+//                    holds more: { read() -> the step's number as it
+//                    stands there ("" for none), write(t) }; by default "#N"
 // Returns { show(t), setLanguage(lang), translator(), stop() }.
 export function startReplay(data, options = {}) {
   if (running) running.stop();
   const stopping = new AbortController();
   const signal = stopping.signal;
-  const tables = [
-    pageStrings,
-    graphStrings,
-    ...(options.strings || []),
-  ];
+  const tables = [pageStrings, graphStrings, explainStrings, practiceStrings, ...(options.strings || [])];
   const address = options.address || hashAddress;
   const languageSelect = byId("language");
-  const page = { replay: null, tr: null, signal };
+  // page.show(t) lets a panel go to a step; page.setPractising(on) tells
+  // that practice mode hides the panels that show the step's answers.
+  const page = { replay: null, tr: null, signal, show: (t) => show(t), practising: false, setPractising };
   let message = "";
 
   const nav = byId("nav"), main = byId("main"), messageBox = byId("message");
@@ -83,7 +87,9 @@ export function startReplay(data, options = {}) {
     main.classList.toggle("hidden", !!key);
   };
 
-  let replay = null, stepper = null, panels = [], current = 0;
+  let replay = null, stepper = null, panels = [], current = 0, answerPanels = new Set();
+  const navMessage = byId("nav-message");
+  navMessage.textContent = "";
   const headings = () => {
     if (!replay) return;
     const { t, count } = page.tr;
@@ -122,26 +128,34 @@ export function startReplay(data, options = {}) {
   function show(t, again = false) {
     if (!replay || replay.STEPS === 0 || Number.isNaN(t) || signal.aborted) return;
     t = Math.max(1, Math.min(replay.STEPS, Math.round(t)));
+    if (navMessage.textContent) navMessage.textContent = "";
     const showInNav = () => {
       byId("slider").value = t;
       byId("step-input").value = t;
     };
     if (t === current && !again) {
-      showInNav();  // a number typed past the end shows the step it reached
+      showInNav();  // the fields show the step again, whatever was typed
       return;
     }
     current = t;
-    for (const panel of panels) panel.measure?.();
+    const shown = page.practising ? panels.filter((panel) => !answerPanels.has(panel)) : panels;
+    for (const panel of shown) panel.measure?.();
     const view = stepper.view(t);
     // The chart (first in the list) goes first: setting a canvas font needs
     // the document's style, which is still clean before anything else changes.
-    for (const panel of panels) panel.render(view);
+    for (const panel of shown) panel.render(view);
     showInNav();
     byId("step-of").textContent = page.tr.t(view.evaluated ? "nav.of" : "nav.of-empty", { n: replay.STEPS });
     for (const id of ["first", "back10", "back1"]) byId(id).disabled = t === 1;
     for (const id of ["fwd1", "fwd10", "last"]) byId(id).disabled = t === replay.STEPS;
     followInAddress(t);
     document.body.dataset.step = t;
+  }
+
+  function setPractising(on) {
+    if (page.practising === on) return;
+    page.practising = on;
+    if (current) show(current, true);
   }
 
   const controller = {
@@ -173,6 +187,11 @@ export function startReplay(data, options = {}) {
   // Later panels (the graph, practice, worksheets) join this list.
   panels.push(createGraphPanel(page), createSheetPanel(page));
   followPrinting(signal);
+  // Practice: the panels that show the step's answers are hidden then and
+  // not drawn until it ends. The graph is one of them: it shows the schedule
+  // after the insertion, so the chosen position and the sequence too.
+  answerPanels = new Set([panels[0], panels[2], panels[4]]);
+  panels.push(createOrderPanel(page), createPracticePanel(page));
 
   const STEPS = replay.STEPS;
   for (const id of ["slider", "step-input"]) byId(id).max = STEPS;
@@ -183,10 +202,17 @@ export function startReplay(data, options = {}) {
   byId("fwd10").onclick = () => show(current + JUMP);
   byId("last").onclick = () => show(STEPS);
   byId("slider").oninput = (e) => show(Number(e.target.value));
-  byId("step-input").onchange = (e) => {
-    if (e.target.value !== "") show(Number(e.target.value));
+  // A typed or linked number that names no step says so; the step shown
+  // stays (on loading, the first).
+  const askStep = (asked) => {
+    if (asked?.n || !current) show(asked?.n || 1);
+    const text = numberMessage(page.tr, asked, "explain.no-step", STEPS);
+    if (!text) return;
+    navMessage.textContent = text;
+    byId("step-input").value = current;
   };
-  window.addEventListener("hashchange", () => show(address.read()), { signal });
+  byId("step-input").onchange = (e) => askStep(readNumber(e.target.value, STEPS, e.target.validity.badInput));
+  window.addEventListener("hashchange", () => askStep(readNumber(address.read(), STEPS)), { signal });
   document.addEventListener("keydown", (e) => {
     if (e.altKey || e.ctrlKey || e.metaKey) return;
     const tag = e.target.tagName;
@@ -207,6 +233,6 @@ export function startReplay(data, options = {}) {
     }, 100);
   }, { signal });
 
-  show(address.read());
+  askStep(readNumber(address.read(), STEPS));
   return controller;
 }

@@ -1,15 +1,21 @@
-// Panel: the operation a step inserts and its candidate positions.
+// Panel: the operation a step inserts, its job neighbours, and its
+// candidate positions with the terms of each estimate; the candidate table
+// can be copied.
 
 import { candidateRows, mostOnOneMachine } from "./derive.js";
-import { byId } from "./dom.js";
+import { explainStep, maxTermText } from "./derivation.js";
+import { byId, copyText } from "./dom.js";
+import { candidateTableText } from "./explain.js";
 import { WindowedTable, boxHeight } from "./windowed-table.js";
 
 export function createOperationPanel(page) {
   const { replay } = page;
   const title = byId("op-title"), emptyMachine = byId("empty-machine");
-  const box = byId("candidates-box"), tieRule = byId("tie-rule");
+  const box = byId("candidates-box"), tieRule = byId("tie-rule"), tools = byId("candidates-tools");
   box.style.height = boxHeight(mostOnOneMachine(replay) + 1);
   const table = new WindowedTable(box, 8, page.signal);
+  const links = byId("op-links"), copyStatus = byId("copy-candidates-status");
+  let shown = null, shownRows = [];
 
   function markOf(row, t) {
     let mark = "";
@@ -18,28 +24,39 @@ export function createOperationPanel(page) {
     return row.mismatch ? mark + t("cand.mismatch") : mark;
   }
 
+  byId("copy-candidates").onclick = async () => {
+    if (!shown?.evaluated) return;
+    const v = shown, { t } = page.tr;
+    const labels = { position: t("cand.position"), estimate: t("cand.estimate"), mark: t("explain.mark"), marks: (r) => markOf(r, t) };
+    const ok = await copyText(candidateTableText(replay, v, shownRows, labels));
+    copyStatus.textContent = ok ? t("explain.copied", { t: v.t }) : t("table.copy-failed");
+  };
+
   return {
     measure: () => table.measure(),
     render(v) {
       const { t } = page.tr, s = v.step, op = s.op;
+      shown = v;
+      if (copyStatus.textContent) copyStatus.textContent = "";
       title.textContent = t("op.title", { t: v.t, op, job: replay.jobOf(op), machine: s.machine, p: replay.P[op] });
+      links.textContent = t("explain.links", { po: replay.PO[op], no: replay.NO[op] });
       emptyMachine.textContent = v.evaluated ? "" : t("op.empty-machine", { machine: s.machine });
       // Hidden but keeping their room, so the panels below do not move.
       box.classList.toggle("invisible", !v.evaluated);
       tieRule.classList.toggle("invisible", !v.evaluated);
+      tools.classList.toggle("invisible", !v.evaluated);
       if (!v.evaluated) {
         table.show(0, null);
         return;
       }
-      const rows = candidateRows(replay, v);
+      const rows = shownRows = candidateRows(replay, v), explained = explainStep(replay, v);
       table.show(rows.length, (i) => {
-        const r = rows[i];
+        const r = rows[i], d = explained.estimate(r.position);
         return {
-          cells: [r.position, r.u, r.v, r.head, r.p, r.tail, r.estimate, markOf(r, t)],
+          cells: [r.position, r.u, r.v, maxTermText(d.head), r.p, maxTermText(d.tail), r.estimate, markOf(r, t)],
           cls: r.chosen ? "chosen" : r.best ? "tie" : "",
         };
-      });
-      table.scrollToRow(s.position - 1);
+      }, s.position - 1);
     },
   };
 }

@@ -40,6 +40,10 @@ export class WindowedTable {
     this.top = this.tbody.appendChild(document.createElement("tr"));
     this.bottom = this.tbody.appendChild(document.createElement("tr"));
     this.top.className = this.bottom.className = "spacer";
+    // The browser's scroll anchoring would answer every change of the top
+    // spacer by scrolling as far again, and the window would run away from
+    // the rows asked for (the chosen candidate ended off-screen).
+    box.style.overflowAnchor = "none";
     let queued = false;
     box.addEventListener("scroll", () => {
       if (queued) return;
@@ -58,15 +62,22 @@ export class WindowedTable {
     this.height = this.box.clientHeight;
   }
   // rowAt(i) gives row i (from 0): { cells, cls, strong } where strong
-  // flags, bit c for column c, the cells shown in bold.
-  show(count, rowAt) {
+  // flags, bit c for column c, the cells shown in bold. With `reveal` (a
+  // row), the window moves to it first, so that the frame shows it at once.
+  show(count, rowAt, reveal = -1) {
     this.count = count;
     this.rowAt = rowAt;
+    if (reveal >= 0) this.moveTo(reveal);
     this.render();
   }
-  // Brings row i into view, near the top, once the frame is laid out
-  // anyway; nothing when it is in view already.
   scrollToRow(i) {
+    this.moveTo(i);
+    this.render();
+  }
+  // Puts row i near the top of the window, unless it is in view already;
+  // the box follows once the frame is laid out anyway (the browser stops it
+  // at the end of the rows, with row i still in view).
+  moveTo(i) {
     const y = i * ROW_PX;
     if (y >= this.scrollTop && y + 3 * ROW_PX <= this.scrollTop + this.height) return;
     this.scrollTop = Math.max(0, y - 2 * ROW_PX);
