@@ -1,11 +1,13 @@
 // The replay page of ta71 (100 x 20, 2000 steps): its size, the time to
 // write it, its load time in headless Chromium and the cost of a step change.
-//   node bench/replay-perf.mjs [--against OTHER_BUILD] [--scroll ID] [instance]
+//   node bench/replay-perf.mjs [--against OTHER_BUILD] [--practice] [--scroll ID] [instance]
 // (bench/replay-perf.sh sets it up). With --against, the pages of both
 // builds are measured side by side, their runs taking turns and each going
 // first as often, so that the machine's load falls on both alike. With
-// --scroll, the steps are taken with the element of that id scrolled into
-// view (the page leaves panels off the screen alone), e.g. table-panel.
+// --practice, the pages load and step in practice mode (a page without it
+// is measured as it is). With --scroll, the steps are taken with the element
+// of that id scrolled into view (the page leaves panels off the screen
+// alone), e.g. table-panel.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -17,6 +19,8 @@ const against = args.indexOf('--against');
 if (against >= 0) builds.push(path.resolve(args.splice(against, 2)[1]));
 const scroll = args.indexOf('--scroll');
 const scrollTo = scroll >= 0 ? args.splice(scroll, 2)[1] : null;
+const practice = args.indexOf('--practice');
+if (practice >= 0) args.splice(practice, 1);
 const instance = path.resolve(args[0] || path.join(sourceDir, 'bench/instances/ta71.txt'));
 const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 const max = (xs) => Math.max(...xs);
@@ -39,6 +43,8 @@ for (let i = 0; i < 11; ++i) {
 }
 
 const browser = await openBrowser();
+// Practice mode is remembered by the browser: on before any page starts.
+if (practice >= 0) await browser.context.addInitScript(() => localStorage.setItem('jobshop-replay.practice-mode', 'on'));
 for (let i = 0; i < 10; ++i) {
   for (const b of inTurn(i)) {
     const tab = await browser.context.newPage();
@@ -125,7 +131,7 @@ const rows = [
     [`Chromium's ${name} per step or jump (mean), ms`, (f, b) => (chromiumTime[b][name] * 1000) / chromiumTime[b].steps]),
 ];
 const show = (x) => (typeof x === 'number' && !Number.isInteger(x) ? x.toFixed(1) : String(x));
-console.log(`instance: ${path.relative(process.cwd(), instance)}${scrollTo ? `, #${scrollTo} in view` : ''}; medians of ${figures[0].write.length} writes, ` +
+console.log(`instance: ${path.relative(process.cwd(), instance)}${practice >= 0 ? ' (practice mode)' : ''}${scrollTo ? `, #${scrollTo} in view` : ''}; medians of ${figures[0].write.length} writes, ` +
   `${figures[0].load.length} loads, ${figures[0].forward.length} steps forward, ${figures[0].back.length} back, ${figures[0].jump.length} jumps`);
 console.log(['figure', ...builds.map((b) => path.relative(process.cwd(), b) || '.'), ...(builds.length > 1 ? ['ratio'] : [])].join('\t'));
 for (const [name, of] of rows) {

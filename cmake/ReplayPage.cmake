@@ -35,8 +35,11 @@ set(REPLAY_PAGE_DIR ${PROJECT_SOURCE_DIR}/src/report/replay)
 set(REPLAY_PAGE_MODULES
     lang strings replay-data stepping derive
     chart-scene chart-svg
+    graph-strings graph-scene graph-svg worksheet
     dom lang-dom windowed-table chart-canvas
+    derivation explain steps-csv practice explain-strings practice-strings practice-store
     operation-panel changes-panel chart-panel table-panel
+    order-panel practice-panel graph-panel sheet-panel print
     a11y-strings
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)

@@ -5,7 +5,7 @@
 # built in build/ (or $JOBSHOP_BUILD) by scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/ensure-tools.sh node npm chromium
+bash scripts/ensure-tools.sh node npm chromium pdftotext
 export JOBSHOP_BUILD="${JOBSHOP_BUILD:-$PWD/build}"
 export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
 (cd tests/page && node --test </dev/null)

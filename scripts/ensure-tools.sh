@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes sure the tools a build needs are present. Usage: ensure-tools.sh TOOL...
-# where TOOL is one of: cmake g++ gtest cli11 clang fuzzer. Missing ones are installed
+# where TOOL is one of: cmake g++ gtest cli11 clang fuzzer emscripten. Missing ones are installed
 # with apt-get when running as root; otherwise the script names the Debian
-# packages to install and fails. The browser tests also need: node npm chromium.
+# packages to install and fails. The browser tests also need: node npm chromium
+# pdftotext (to read back the pages they print to PDF).
 set -euo pipefail
 
 package_for() {
@@ -13,9 +14,11 @@ package_for() {
         cli11) echo libcli11-dev ;;
         clang) echo clang ;;
         fuzzer) echo libclang-rt-14-dev ;;
+        emscripten) echo emscripten ;;
         node) echo nodejs ;;
         npm) echo npm ;;
         chromium) echo chromium ;;
+        pdftotext) echo poppler-utils ;;
     esac
 }
 
@@ -27,7 +30,8 @@ present() {
             { ls /usr/lib/*/libgtest.a || ls /usr/lib/libgtest.a; } >/dev/null 2>&1 ;;
         cli11) [ -e /usr/include/CLI/CLI.hpp ] ;;
         fuzzer) ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ;;
-        node | npm) command -v "$1" >/dev/null 2>&1 ;;
+        emscripten) command -v emcmake >/dev/null 2>&1 ;;
+        node | npm | pdftotext) command -v "$1" >/dev/null 2>&1 ;;
         chromium) [ -x /usr/bin/chromium ] ;;
     esac
 }

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
+
+#include "report/ChunkSink.h"
 
 #include "TestSupport.h"
 
@@ -47,6 +50,48 @@ TEST(TraceOutput, BlocksKeepTheirPlaceInTheStream) {
     EXPECT_EQ(sink.writes[1], first + filler);
     EXPECT_EQ(sink.writes[2], "y");
     EXPECT_EQ(sink.writes[3], many);
+}
+
+// Writes of any sizes, parts larger than a chunk included, come out as full
+// chunks of one size in their order, the last one partial, with no empty
+// chunk; a refused hand-over fails that write and every later one.
+TEST(ChunkSink, GathersWritesIntoFullChunksInOrder) {
+    std::mt19937 random(17);
+    for (const std::size_t chunkSize : {1u, 7u, 64u, 1000u}) {
+        std::vector<std::string> chunks;
+        ChunkSink sink(chunkSize, [&](std::string_view chunk) {
+            chunks.emplace_back(chunk);
+            return true;
+        });
+        std::string written;
+        for (int w = 0; w < 50; ++w) {
+            std::vector<std::string> parts(random() % 4);
+            for (std::string& part : parts) {
+                part.assign(random() % (3 * chunkSize), static_cast<char>('a' + random() % 26));
+            }
+            const std::vector<std::string_view> views(parts.begin(), parts.end());
+            ASSERT_TRUE(sink.Write(views));
+            for (const std::string& part : parts) written += part;
+        }
+        ASSERT_TRUE(sink.Finish());
+        std::string joined;
+        for (std::size_t c = 0; c < chunks.size(); ++c) {
+            EXPECT_FALSE(chunks[c].empty());
+            if (c + 1 < chunks.size()) {
+                EXPECT_EQ(chunks[c].size(), chunkSize);
+            }
+            joined += chunks[c];
+        }
+        EXPECT_EQ(joined, written) << "chunks of " << chunkSize;
+    }
+
+    int handed = 0;
+    ChunkSink refusing(4, [&](std::string_view) { return ++handed < 2; });
+    const std::string_view ten[] = {"0123456789"};
+    EXPECT_FALSE(refusing.Write(ten));
+    EXPECT_FALSE(refusing.Write(ten));
+    EXPECT_FALSE(refusing.Finish());
+    EXPECT_EQ(handed, 2);
 }
 
 // Disk blocks reserved ahead of the writes are given back at close: the

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -16,19 +17,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The temporary files being written, for the signal handler: fixed slots,
-// so that it reads nothing that moves.
+// The temporary files being written, for the signal handler. The handler
+// reads the table through one pointer and a count, and each slot through a
+// pointer to its path; both change only while the cleaned signals are held,
+// so it never sees a half-made slot. The table grows as a program writes
+// more files at once (a class of generated instances is thousands).
 struct TemporarySlot {
     volatile std::sig_atomic_t used = 0;
-    char path[PATH_MAX] = {};
+    const char* path = nullptr;
 };
-TemporarySlot gTemporaries[8];
+TemporarySlot gInitialSlots[8];
+TemporarySlot* volatile gSlots = gInitialSlots;
+volatile std::size_t gSlotCount = std::size(gInitialSlots);
 
 constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
 extern "C" void RemoveTemporariesAndReraise(int signal) {
-    for (TemporarySlot& slot : gTemporaries) {
-        if (slot.used) ::unlink(slot.path);
+    TemporarySlot* slots = gSlots;
+    const std::size_t count = gSlotCount;
+    for (std::size_t s = 0; s < count; ++s) {
+        if (slots[s].used) ::unlink(slots[s].path);
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -52,6 +60,26 @@ class HeldSignals {
     sigset_t previous_;
 };
 
+// A free slot, the table doubled when it is full; called with the signals
+// held, so the handler (which ends the program) cannot be reading the table
+// it replaces.
+std::size_t FreeSlot() {
+    for (std::size_t s = 0; s < gSlotCount; ++s) {
+        if (!gSlots[s].used) return s;
+    }
+    const std::size_t count = gSlotCount;
+    auto* grown = new TemporarySlot[2 * count];
+    for (std::size_t s = 0; s < count; ++s) {
+        grown[s].path = gSlots[s].path;
+        grown[s].used = gSlots[s].used;
+    }
+    TemporarySlot* replaced = gSlots;
+    gSlots = grown;
+    gSlotCount = 2 * count;
+    if (replaced != gInitialSlots) delete[] replaced;
+    return count;
+}
+
 // A file that exists only until Keep or Remove: removed by a signal too.
 class Temporary {
   public:
@@ -60,34 +88,35 @@ class Temporary {
     Temporary& operator=(const Temporary&) = delete;
     ~Temporary() { Remove(); }
 
-    // Takes `path`, a file just made. Without a free slot, a signal leaves
-    // it behind; the program holds fewer temporary files than slots.
+    // Takes `path`, a file just made; called with the signals held.
     void Take(std::string path) {
         path_ = std::move(path);
-        for (std::size_t s = 0; s < std::size(gTemporaries); ++s) {
-            if (gTemporaries[s].used || path_.size() >= PATH_MAX) continue;
-            std::memcpy(gTemporaries[s].path, path_.c_str(), path_.size() + 1);
-            gTemporaries[s].used = 1;
-            slot_ = static_cast<int>(s);
-            break;
-        }
+        slot_ = FreeSlot();
+        gSlots[slot_].path = path_.c_str();
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        gSlots[slot_].used = 1;
+        held_ = true;
     }
     const std::string& path() const { return path_; }
-    bool held() const { return !path_.empty(); }
+    bool held() const { return held_; }
     // The file has been renamed away or is to stay.
     void Keep() {
-        if (slot_ >= 0) gTemporaries[slot_].used = 0;
-        slot_ = -1;
+        if (!held_) return;
+        gSlots[slot_].used = 0;
+        // The handler must not read the path once it is gone.
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        held_ = false;
         path_.clear();
     }
     void Remove() {
-        if (held()) ::unlink(path_.c_str());
+        if (held_) ::unlink(path_.c_str());
         Keep();
     }
 
   private:
     std::string path_;
-    int slot_ = -1;
+    std::size_t slot_ = 0;
+    bool held_ = false;
 };
 
 OutputError CannotWrite(const std::string& path, int error) {

@@ -7,11 +7,8 @@
 
 #include "driver/Command.h"
 #include "driver/LoadMessages.h"
+#include "driver/ReplayRun.h"
 #include "driver/Run.h"
-#include "heuristic/InsertionLoop.h"
-#include "report/ReplayJson.h"
-#include "report/ReplayPage.h"
-#include "report/ReplayRecorder.h"
 
 namespace jobshop {
 namespace {
@@ -28,11 +25,6 @@ constexpr const char* kUsage =
     "  --json DANE  zapisuje takze same dane strony (JSON; - to standardowe\n"
     "               wyjscie)\n"
     "  -h, --help   wyswietla ten opis\n";
-
-// Every number of the page's data must survive a JSON reader that holds
-// numbers as doubles: with at most 2^20 operations every head, tail,
-// estimate and change stays within 2^53 in magnitude.
-constexpr std::int32_t kMaxReplayOpCount = 1 << 20;
 
 constexpr Voice kVoice{"jobshop-replay", kUsage, true};
 
@@ -72,45 +64,6 @@ std::optional<std::string> CheckTargets(const ReplayOptions& options, const std:
     return std::nullopt;
 }
 
-// The largest page a browser opens: Chromium holds a text of at most
-// 2^29 - 24 characters (about 537 MB) in one string, and the page's data
-// must be one. Its pages of 480 MB open in about 11 s.
-constexpr std::uint64_t kMaxPageBytes = 500'000'000;
-
-Status PageTooLarge() {
-    return Status::Failure(
-        "\nBlad: strona tej instancji mialaby ponad 500 MB, wiecej niz przegladarka "
-        "moze otworzyc.\n");
-}
-
-// Schedules the loaded, sorted instance while recording it; the page's data.
-// A page too large to open is refused before the schedule when its least
-// size tells, else as soon as the recording passes the limit.
-Status RecordSchedule(Model& model, const std::string& instance, std::string& json) {
-    if (model.OpCount > kMaxReplayOpCount) return TooLargeFailure(instance);
-    const std::uint64_t frame = ReplayPageTemplate().size() - kReplayDataMarker.size();
-    if (frame + ReplayJsonLowerBound(model) > kMaxPageBytes) return PageTooLarge();
-    ReplayRecorder recorder(kMaxPageBytes - frame);
-    switch (BuildSchedule(model, &recorder)) {
-        case ScheduleOutcome::kComplete:
-            break;
-        case ScheduleOutcome::kCycle:
-            return CycleFailure();
-        case ScheduleOutcome::kStopped:
-            return PageTooLarge();
-    }
-    json = ReplayJson(recorder.recording());
-    return frame + json.size() > kMaxPageBytes ? PageTooLarge() : Status::Ok();
-}
-
-// The page's text around its data, so the page is written without a copy
-// of the data.
-std::vector<std::string_view> PagePieces(std::string_view json) {
-    const std::string_view page = ReplayPageTemplate();
-    const std::size_t at = page.find(kReplayDataMarker);
-    return {page.substr(0, at), json, page.substr(at + kReplayDataMarker.size())};
-}
-
 // The default page name comes from the instance, so its targets are checked
 // once it is loaded, still before anything is written.
 int Replay(const ReplayOptions& options, Command& command) {
@@ -126,10 +79,10 @@ int Replay(const ReplayOptions& options, Command& command) {
         if (auto e = CheckOutputName(output.path)) return command.Fail(*e);
     }
     std::string json;
-    if (Status s = RecordSchedule(model, options.instance, json); !s.ok()) {
+    if (Status s = RecordReplay(model, options.instance, json); !s.ok()) {
         return command.Fail(s.message());
     }
-    outputs[0].pieces = PagePieces(json);
+    outputs[0].pieces = ReplayPagePieces(json);
     if (options.json) outputs[1].pieces = {json};
     if (const int status = command.Write(outputs)) return status;
     // Standard output that carries a page or data has room for nothing else.

@@ -1,7 +1,9 @@
 #include "report/TraceOutput.h"
 
 #include <fcntl.h>
+#if defined(__linux__)
 #include <linux/falloc.h>
+#endif
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -39,7 +41,14 @@ FileSink::FileSink(int fd, bool preallocate)
 // more than 2 MiB past what the file holds before the write (a write larger
 // than that is only partly covered). It ends on a 64 KiB boundary, so the
 // file system's rounding to whole blocks does not take it further.
+//
+// Only Linux reserves without changing the file's size; elsewhere (the web
+// edition's WebAssembly build compiles this file without ever calling it)
+// the file grows write by write.
 void FileSink::Reserve() {
+#if !defined(__linux__)
+    preallocate_ = false;
+#else
     constexpr std::uint64_t kMaxAhead = 2 << 20;
     constexpr std::uint64_t kUnit = 64 << 10;
     const std::uint64_t target = (written_ + kMaxAhead) / kUnit * kUnit;
@@ -50,6 +59,7 @@ void FileSink::Reserve() {
         return;
     }
     reserved_ = target;
+#endif
 }
 
 FileSink::~FileSink() {

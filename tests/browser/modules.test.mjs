@@ -48,16 +48,21 @@ test('startReplay shows a run from its data, then another in its place', async (
   assert.match(await page.textContent('#subtitle'), /^6 zadań, 6 maszyn, 36 operacji, 36 kroków\./);
   await page.keyboard.press('ArrowRight');
   assert.equal(await page.evaluate(() => document.body.dataset.step), '4');
+  await page.click('#practice-switch');
 
-  // The second run replaces the first: its tables, and keys that move one
-  // step, not one for each run started.
+  // The second run replaces the first: its tables (practice's too), and keys
+  // that move one step, not one for each run started.
   await page.evaluate((data) => { window.startReplay(data, { lang: 'en' }); }, dwa);
   assert.match(await page.textContent('#subtitle'), /^2 jobs, 2 machines, 4 operations, 4 steps\./);
   for (const key of ['Home', 'PageDown', 'ArrowRight']) await page.keyboard.press(key);
   assert.equal(await page.evaluate(() => document.body.dataset.step), '4');
   assert.match(await page.textContent('#op-title'), /^Step 4: /);
-  const rows = await page.$$eval('#trace-table tbody tr:not(.spacer)', (trs) => trs.filter((tr) => tr.style.display !== 'none').length);
-  assert.equal(rows, 4);
+  // Rows out of view are written once the browser is idle.
+  const rows = () => [...document.querySelectorAll('#trace-table tbody tr:not(.spacer)')].filter((tr) => tr.style.display !== 'none').length;
+  await page.waitForFunction(`(${rows})() >= 4`, null, { timeout: 3000 });
+  assert.equal(await page.evaluate(rows), 4);
+  assert.equal(await page.$$eval('#practice-table tbody tr', (trs) => trs.length), 4);
+  assert.equal(await page.$$eval('[data-cell^="R:"]', (inputs) => inputs.length), 4);
 
   await page.evaluate(() => { window.startReplay({ format: 'something else' }); });
   assert.equal(await page.textContent('#message'), 'Brak danych przebiegu albo dane w nieznanym formacie.');

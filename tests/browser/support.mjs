@@ -3,19 +3,41 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { after, before } from 'node:test';
 import { chromium } from 'playwright-core';
+
+import { makePage, readTrace } from '../page/support.mjs';
 
 export { buildDir, makePage, readTrace, run, runInstanceText, scratchFolder, sourceDir } from '../page/support.mjs';
 
+// For a test file: before its tests, a browser and the ft06 page made by the
+// built programs, with its trace's steps read and its data parsed; after
+// them, the browser closed and the page's folder and those a test adds to
+// `folders` removed.
+export function withFt06() {
+  const fixture = { folders: [] };
+  before(async () => {
+    const ft06 = makePage('examples/ft06/input.txt', 'ft06');
+    fixture.folders.push(ft06.folder);
+    Object.assign(fixture, { ft06, trace: readTrace(ft06.trace), data: JSON.parse(fs.readFileSync(ft06.data, 'utf8')) });
+    fixture.browser = await openBrowser();
+  });
+  after(async () => {
+    await fixture.browser?.close();
+    for (const folder of fixture.folders) fs.rmSync(folder, { recursive: true, force: true });
+  });
+  return fixture;
+}
+
 // Debian's chromium, never a downloaded browser, in a fresh profile, with
-// its own network traffic switched off.
-export async function openBrowser() {
+// its own network traffic switched off (and `extraArgs`, for benchmarks).
+export async function openBrowser(extraArgs = []) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'replay-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+      '--disable-background-networking', '--disable-component-update', '--disable-sync', ...extraArgs],
     viewport: { width: 1280, height: 900 },
     acceptDownloads: true,
   });

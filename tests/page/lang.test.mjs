@@ -6,6 +6,10 @@ import path from 'node:path';
 import { test } from 'node:test';
 import { chooseLanguage, LANGUAGES, makeTranslator } from '../../src/report/replay/js/lang.js';
 import { pageStrings } from '../../src/report/replay/js/strings.js';
+import { graphStrings } from '../../src/report/replay/js/graph-strings.js';
+import { explainStrings } from '../../src/report/replay/js/explain-strings.js';
+import { practiceStrings } from '../../src/report/replay/js/practice-strings.js';
+import { a11yStrings } from '../../src/report/replay/js/a11y-strings.js';
 import { HATCHES } from '../../src/report/replay/js/chart-scene.js';
 import { pageModules } from './support.mjs';
 
@@ -52,35 +56,37 @@ test('a key defined by two tables is refused', () => {
 // Both languages have every key, of the same kind (text or counted) with the
 // same placeholders; every key the page's markup and modules name exists.
 test('every key the page uses exists in both languages, alike', () => {
+  const tables = [pageStrings, a11yStrings, graphStrings, explainStrings, practiceStrings];
+  const strings = Object.fromEntries(LANGUAGES.map((lang) => [lang, Object.assign({}, ...tables.map((table) => table[lang]))]));
   const placeholders = (entry) => {
     const texts = typeof entry === 'string' ? [entry] : Object.values(entry);
     return [...new Set(texts.flatMap((s) => [...s.matchAll(/\{(\w+)\}/g)].map((m) => m[1])))].sort();
   };
   const [first, ...others] = LANGUAGES;
   for (const lang of others) {
-    assert.deepEqual(Object.keys(pageStrings[lang]).sort(), Object.keys(pageStrings[first]).sort(), lang);
-    for (const [key, entry] of Object.entries(pageStrings[first])) {
-      const other = pageStrings[lang][key];
+    assert.deepEqual(Object.keys(strings[lang]).sort(), Object.keys(strings[first]).sort(), lang);
+    for (const [key, entry] of Object.entries(strings[first])) {
+      const other = strings[lang][key];
       assert.equal(typeof other, typeof entry, key);
       // A counted text may leave out {n} where the word says it ("every job").
       assert.deepEqual(placeholders(other).filter((p) => p !== 'n'), placeholders(entry).filter((p) => p !== 'n'), key);
     }
   }
-  const namespaces = new Set(Object.keys(pageStrings.pl).map((key) => key.split('.')[0]));
+  const namespaces = new Set(Object.keys(strings.pl).map((key) => key.split('.')[0]));
   const used = new Set();
   const replay = path.dirname(pageModules);
   for (const file of ['page.html', 'replay-body.html']) {
     const html = fs.readFileSync(path.join(replay, file), 'utf8');
     for (const m of html.matchAll(/data-t(?:-title|-aria-label)?="([^"]+)"/g)) used.add(m[1]);
   }
-  for (const file of fs.readdirSync(pageModules).filter((f) => f.endsWith('.js') && f !== 'strings.js')) {
+  for (const file of fs.readdirSync(pageModules).filter((f) => f.endsWith('.js') && !f.endsWith('strings.js'))) {
     const js = fs.readFileSync(path.join(pageModules, file), 'utf8');
     for (const m of js.matchAll(/"([a-z]+)\.([a-z0-9.-]*[a-z0-9])"/g)) if (namespaces.has(m[1])) used.add(m[1] + '.' + m[2]);
   }
   for (const hatch of HATCHES.slice(1)) used.add('legend.hatch.' + hatch);
   assert.ok(used.size > 50, `found only ${used.size} keys in the page`);
   for (const lang of LANGUAGES) {
-    const tr = makeTranslator(lang, [pageStrings]);
+    const tr = makeTranslator(lang, tables);
     assert.deepEqual([...used].filter((key) => !tr.has(key)), [], lang);
   }
 });

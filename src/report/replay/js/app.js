@@ -29,13 +29,23 @@ import { a11yStrings } from "./a11y-strings.js";
 import { createChangesPanel } from "./changes-panel.js";
 import { createChartPanel, createChartText } from "./chart-panel.js";
 import { byId, setText } from "./dom.js";
+import { numberMessage, readNumber } from "./explain.js";
+import { explainStrings } from "./explain-strings.js";
 import { chooseLanguage, makeTranslator } from "./lang.js";
 import { applyTexts, rememberLanguage, storedLanguage } from "./lang-dom.js";
 import { createHeadline, createOperationPanel } from "./operation-panel.js";
+import { createOrderPanel } from "./order-panel.js";
+import { createPracticePanel } from "./practice-panel.js";
+import { practiceStrings } from "./practice-strings.js";
 import { decodeReplay, isReplayData, parseReplayData } from "./replay-data.js";
 import { createStepper } from "./stepping.js";
 import { pageStrings } from "./strings.js";
 import { createTablePanel } from "./table-panel.js";
+// The graph, the worksheet and printing.
+import { createGraphPanel } from "./graph-panel.js";
+import { graphStrings } from "./graph-strings.js";
+import { followPrinting } from "./print.js";
+import { createSheetPanel } from "./sheet-panel.js";
 
 // Steps that Page Up / Page Down and the double arrows move.
 const JUMP = 10;
@@ -51,10 +61,17 @@ export function readEmbeddedData(doc) {
   return element ? parseReplayData(element.textContent) : null;
 }
 
-function stepFromHash() {
-  const m = /^#(\d+)$/.exec(location.hash);
-  return m ? Number(m[1]) : 1;
-}
+// The step in the address, "#N": read() gives the number as it stands
+// there ("" for none), write(t) puts step t there.
+const hashAddress = {
+  read() {
+    const m = /^#(\d+)$/.exec(location.hash);
+    return m ? m[1] : "";
+  },
+  write(t) {
+    if (location.hash !== "#" + t) history.replaceState(null, "", "#" + t);
+  },
+};
 
 let running = null;
 
@@ -64,14 +81,20 @@ let running = null;
 //   options.lang     a language to use ("pl", "en"); otherwise ?lang= in the
 //                    address, then the one remembered, then Polish
 //   options.strings  more string tables (see lang.js) for texts of the caller
+//   options.address  keeps the step in the address for a page whose address
+//                    holds more: { read() -> the step's number as it
+//                    stands there ("" for none), write(t) }; by default "#N"
 // Returns { show(t), setLanguage(lang), translator(), stop() }.
 export function startReplay(data, options = {}) {
   if (running) running.stop();
   const stopping = new AbortController();
   const signal = stopping.signal;
-  const tables = [pageStrings, a11yStrings, ...(options.strings || [])];
+  const tables = [pageStrings, a11yStrings, graphStrings, explainStrings, practiceStrings, ...(options.strings || [])];
+  const address = options.address || hashAddress;
   const languageSelect = byId("language");
-  const page = { replay: null, tr: null, signal };
+  // page.show(t) lets a panel go to a step; page.setPractising(on) tells
+  // that practice mode hides the panels that show the step's answers.
+  const page = { replay: null, tr: null, signal, show: (t) => show(t), practising: false, setPractising };
   let message = "";
 
   const nav = byId("nav"), main = byId("main"), messageBox = byId("message");
@@ -83,7 +106,9 @@ export function startReplay(data, options = {}) {
     main.classList.toggle("hidden", !!key);
   };
 
-  let replay = null, stepper = null, panels = [], current = 0;
+  let replay = null, stepper = null, panels = [], current = 0, answerPanels = new Set();
+  const navMessage = byId("nav-message");
+  navMessage.textContent = "";
   const headings = () => {
     if (!replay) return;
     const { t, count } = page.tr;
@@ -116,9 +141,7 @@ export function startReplay(data, options = {}) {
   let addressTimer = 0, resizeTimer = 0;
   const followInAddress = (t) => {
     clearTimeout(addressTimer);
-    addressTimer = setTimeout(() => {
-      if (location.hash !== "#" + t) history.replaceState(null, "", "#" + t);
-    }, 120);
+    addressTimer = setTimeout(() => address.write(t), 120);
   };
 
   // The view shown; which panels' elements are on or near the screen;
@@ -131,8 +154,10 @@ export function startReplay(data, options = {}) {
     // the document's style, which is still clean before anything else changes.
     for (const panel of list) panel.render(shown);
   };
+  // In practice the panels that show answers are hidden and left alone.
+  const active = () => (page.practising ? panels.filter((panel) => !answerPanels.has(panel)) : panels);
   const catchUp = (wanted) => {
-    const late = panels.filter((panel) => missed.has(panel) && wanted(panel));
+    const late = active().filter((panel) => missed.has(panel) && wanted(panel));
     for (const panel of late) missed.delete(panel);
     if (late.length > 0) renderNow(late);
   };
@@ -152,25 +177,28 @@ export function startReplay(data, options = {}) {
   signal.addEventListener("abort", () => watcher.disconnect());
   window.addEventListener("beforeprint", () => catchUp(() => true), { signal });
   // A control reached before the observer's report (a key, a screen
-  // reader's click) acts on the step shown.
-  for (const type of ["focusin", "pointerdown"]) {
+  // reader's click, a script's, a scroll of its box) acts on the step
+  // shown. The pointer's arrival counts, so that what the step moves in the
+  // panel has moved before the press, not between the press and the release.
+  for (const type of ["focusin", "pointerover", "pointerdown", "scroll"]) {
     document.addEventListener(type, (e) => catchUp((panel) => panel.element?.contains(e.target)), { signal, capture: true });
   }
 
   function show(t, again = false) {
     if (!replay || replay.STEPS === 0 || Number.isNaN(t) || signal.aborted) return;
     t = Math.max(1, Math.min(replay.STEPS, Math.round(t)));
+    if (navMessage.textContent) navMessage.textContent = "";
     const showInNav = () => {
       byId("slider").value = t;
       byId("step-input").value = t;
     };
     if (t === current && !again) {
-      showInNav();  // a number typed past the end shows the step it reached
+      showInNav();  // the fields show the step again, whatever was typed
       return;
     }
     current = t;
     shown = stepper.view(t);
-    const now = panels.filter((panel) => again || !panel.element || isNear(panel.element));
+    const now = active().filter((panel) => again || !panel.element || isNear(panel.element));
     for (const panel of panels) if (now.includes(panel)) missed.delete(panel); else missed.add(panel);
     renderNow(now);
     showInNav();
@@ -179,6 +207,12 @@ export function startReplay(data, options = {}) {
     for (const id of ["fwd1", "fwd10", "last"]) byId(id).disabled = t === replay.STEPS;
     followInAddress(t);
     document.body.dataset.step = t;
+  }
+
+  function setPractising(on) {
+    if (page.practising === on) return;
+    page.practising = on;
+    if (current) show(current, true);
   }
 
   const controller = {
@@ -212,6 +246,16 @@ export function startReplay(data, options = {}) {
   panels = [createChartPanel(page), createHeadline(page), createChartText(page), createOperationPanel(page), createChangesPanel(page),
     createTablePanel(page)];
   // Later panels (the graph, practice, worksheets) join this list.
+  const chart = createChartPanel(page), chartText = createChartText(page), changes = createChangesPanel(page);
+  const graph = createGraphPanel(page);
+  panels = [chart, createHeadline(page), chartText, createOperationPanel(page), changes, createTablePanel(page), graph,
+    createSheetPanel(page)];
+  followPrinting(signal);
+  // Practice: the panels that show the step's answers are hidden then and
+  // not drawn until it ends. The graph is one of them: it shows the schedule
+  // after the insertion, so the chosen position and the sequence too.
+  answerPanels = new Set([chart, chartText, changes, graph]);
+  panels.push(createOrderPanel(page), createPracticePanel(page));
   for (const panel of panels) if (panel.element) watcher.observe(panel.element);
 
   const STEPS = replay.STEPS;
@@ -223,17 +267,25 @@ export function startReplay(data, options = {}) {
   byId("fwd10").onclick = () => show(current + JUMP);
   byId("last").onclick = () => show(STEPS);
   byId("slider").oninput = (e) => show(Number(e.target.value));
-  byId("step-input").onchange = (e) => {
-    if (e.target.value !== "") show(Number(e.target.value));
+  // A typed or linked number that names no step says so; the step shown
+  // stays (on loading, the first).
+  const askStep = (asked) => {
+    if (asked?.n || !current) show(asked?.n || 1);
+    const text = numberMessage(page.tr, asked, "explain.no-step", STEPS);
+    if (!text) return;
+    navMessage.textContent = text;
+    byId("step-input").value = current;
   };
-  window.addEventListener("hashchange", () => show(stepFromHash()), { signal });
+  byId("step-input").onchange = (e) => askStep(readNumber(e.target.value, STEPS, e.target.validity.badInput));
+  window.addEventListener("hashchange", () => askStep(readNumber(address.read(), STEPS)), { signal });
   // In a scroll box that has the focus, Page Up/Down and Home/End scroll it
   // when it scrolls up and down (as the Up and Down arrows do), and Shift
   // with Left/Right scrolls it sideways; Left/Right step everywhere.
   document.addEventListener("keydown", (e) => {
     if (e.altKey || e.ctrlKey || e.metaKey) return;
     const tag = e.target.tagName;
-    if ((tag === "INPUT" && e.target.type !== "range") || tag === "SELECT") return;
+    // Keys typed into a field are the field's (the web edition's instance text too).
+    if ((tag === "INPUT" && e.target.type !== "range") || tag === "SELECT" || tag === "TEXTAREA") return;
     const box = e.target.classList?.contains("scroll-box") ? e.target : null;
     if (box && BOX_KEYS.has(e.key) && box.scrollHeight > box.clientHeight) return;
     if (box && e.shiftKey && (e.key === "ArrowLeft" || e.key === "ArrowRight")) {
@@ -256,6 +308,6 @@ export function startReplay(data, options = {}) {
     }, 100);
   }, { signal });
 
-  show(stepFromHash());
+  askStep(readNumber(address.read(), STEPS));
   return controller;
 }

@@ -6,6 +6,7 @@ import { PALETTE, buildScene, chartText, jobStyle } from "./chart-scene.js";
 import { sceneToSvg } from "./chart-svg.js";
 import { criticalOps, operationFacts, placedOps } from "./derive.js";
 import { byId, download, safeFileName, setText } from "./dom.js";
+import { numberMessage, readNumber } from "./explain.js";
 
 // Jobs listed in the legend; past them a line says how colours repeat.
 const LEGEND_JOBS = 12;
@@ -17,14 +18,14 @@ export function createChartPanel(page) {
   let view = null, scene = null;
   let width = 900;
   let pxPerUnit = 0;  // 0: fit the width
-  let hoverJob = 0, inspected = 0;
+  let hoverJob = 0, inspected = 0, inspectAsked = null;
 
   function describe(k) {
     const { t } = page.tr, f = operationFacts(replay, view, k);
     return t("chart.describe", f) + (f.placed ? "" : t("chart.unplaced"));
   }
   function renderInspect() {
-    setText(inspectOut, inspected >= 1 && inspected <= N ? describe(inspected) : "");
+    setText(inspectOut, inspected ? describe(inspected) : numberMessage(page.tr, inspectAsked, "explain.no-op", N));
   }
   function draw() {
     scene = buildScene(replay, view, { width, pxPerUnit, hoverJob, inspected });
@@ -71,7 +72,12 @@ export function createChartPanel(page) {
   const inspect = byId("inspect");
   inspect.max = N;
   inspect.value = "";
-  inspect.oninput = (e) => { inspected = Number(e.target.value) || 0; draw(); };
+  // A number that names no operation says so instead of showing nothing.
+  inspect.oninput = (e) => {
+    inspectAsked = readNumber(e.target.value, N, e.target.validity.badInput);
+    inspected = inspectAsked?.n || 0;
+    draw();
+  };
 
   const hover = (j) => {
     if (j !== hoverJob) {

@@ -12,6 +12,7 @@ export function createTablePanel(page) {
   const box = byId("table-box");
   box.style.height = "min(65vh, " + Math.min(600, (N + 1) * ROW_PX + 4) + "px)";
   const table = new WindowedTable(box, 9, page.signal);
+  table.reserve(N);
   const topoLines = new WindowedLines(topo, page.signal);
   const perm = byId("perm");
   perm.replaceChildren();

@@ -17,6 +17,15 @@ const OVERSCAN = 8;
 // (which would make the browser lay out more than changed).
 export const boxHeight = (rows) => Math.min(300, 26 + rows * ROW_PX) + "px";
 
+// The boxes of the page, so that a print can show all their rows.
+const liveWindows = new Set();
+export function showAllRows(on) {
+  for (const box of liveWindows) {
+    box.all = on;
+    box.render();
+  }
+}
+
 const whenIdle = (f) => (window.requestIdleCallback ? requestIdleCallback(f, { timeout: 500 }) : setTimeout(f, 50));
 const cancelIdle = (id) => (window.cancelIdleCallback ? cancelIdleCallback(id) : clearTimeout(id));
 
@@ -32,6 +41,13 @@ class ScrollWindow {
     this.scrollTop = this.height = this.headHeight = 0;
     this.renderedTop = -1;
     this.idle = 0;
+    this.all = false;
+    liveWindows.add(this);
+    signal.addEventListener("abort", () => liveWindows.delete(this));
+    // The browser's scroll anchoring would answer every change of the top
+    // spacer by scrolling as far again, and the window would run away from
+    // the rows asked for (the chosen candidate ended off-screen).
+    box.style.overflowAnchor = "none";
     let queued = false;
     box.addEventListener("scroll", () => {
       if (queued) return;
@@ -57,6 +73,10 @@ class ScrollWindow {
     this.idle = whenIdle(() => this.render());
   }
   render(inViewOnly = false) {
+    if (this.all) {
+      this.writeRows(0, this.count, Infinity, 0, this.count);
+      return;
+    }
     const pitch = this.pitch, top = Math.floor(this.scrollTop / pitch);
     const first = Math.max(0, top - OVERSCAN);
     const end = Math.min(this.count, top + Math.ceil(Math.max(this.height, 320) / pitch) + OVERSCAN);
@@ -108,16 +128,27 @@ export class WindowedTable extends ScrollWindow {
     super.measure();
     this.headHeight = this.head.offsetHeight;
   }
+  // The rows the box will hold, so that it scrolls before its first step.
+  reserve(count) {
+    this.bottom.style.height = count * ROW_PX + "px";
+  }
   // rowAt(i) gives row i (from 0): { cells, cls, strong } where strong
-  // flags, bit c for column c, the cells shown in bold.
-  show(count, rowAt) {
+  // flags, bit c for column c, the cells shown in bold. With `reveal` (a
+  // row), the window moves to it first, so that the frame shows it at once.
+  show(count, rowAt, reveal = -1) {
     this.count = rowAt ? count : 0;
     this.rowAt = rowAt;
+    if (reveal >= 0) this.moveTo(reveal);
     this.refresh();
   }
-  // Brings row i into view, near the top, once the frame is laid out
-  // anyway; nothing when it is in view already.
   scrollToRow(i) {
+    this.moveTo(i);
+    this.render();
+  }
+  // Puts row i near the top of the window, unless it is in view already;
+  // the box follows once the frame is laid out anyway (the browser stops it
+  // at the end of the rows, with row i still in view).
+  moveTo(i) {
     const y = i * ROW_PX;
     if (y >= this.scrollTop && y + 3 * ROW_PX <= this.scrollTop + this.height) return;
     this.scrollTop = Math.max(0, y - 2 * ROW_PX);

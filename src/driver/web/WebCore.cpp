@@ -1,0 +1,240 @@
+// The web edition's core: the program's own loader, insertion order,
+// insertion loop, trace writer and replay recorder, compiled to WebAssembly
+// and driven by the page (js/core.js wraps these calls).
+//
+// The page writes an instance's bytes into the room web_input gives and
+// runs it. Bytes come back as a view into this module's memory
+// (web_view_data, web_view_size), valid until the next call; the trace,
+// too large for one view, goes out in chunks through web_trace_chunk.
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/InsertionOrder.h"
+#include "driver/LoadMessages.h"
+#include "driver/ReplayRun.h"
+#include "driver/Run.h"
+#include "driver/TraceDestination.h"
+#include "formats/Generator.h"
+#include "formats/InstanceWriter.h"
+#include "formats/Loader.h"
+#include "report/ChunkSink.h"
+
+// Hands one chunk of the trace to the page, which copies it before the call
+// returns.
+EM_JS(void, web_trace_chunk, (const char* data, std::size_t size),
+      { Module["onTraceChunk"](data, size); });
+
+namespace jobshop {
+namespace {
+
+// What web_run and web_trace answer.
+enum RunStatus : int {
+    kRunOk = 0,
+    kRefusedByLoader = 1,  // the message is in the view, its line in web_line
+    kRefusedByRun = 2,     // a cycle, or a replay too large: the message is in the view
+};
+
+// The page's one session: the instance of the last run that succeeded and
+// its replay data, kept for the downloads.
+struct Session {
+    std::string input;
+    Model model;  // loaded and sorted, never scheduled: each trace schedules a copy
+    bool ready = false;
+    std::string json;
+    std::string text;  // a message or a generated instance
+    std::int64_t line = 0;
+    std::vector<std::int32_t> numbers;
+    std::string_view view;
+};
+
+Session session;
+
+void Show(std::string_view bytes) {
+    session.view = bytes;
+}
+
+int Refuse(RunStatus status, std::string message, std::int64_t line = 0) {
+    session.text = std::move(message);
+    session.line = line;
+    Show(session.text);
+    return status;
+}
+
+// Every trace the run opens goes into one ChunkSink, so the sorted list, the
+// steps and the closing section reach `take` as one stream of chunks.
+class ChunkDestination final : public TraceDestination {
+  public:
+    ChunkDestination(std::size_t chunkSize, ChunkSink::Take take)
+        : chunks_(chunkSize, std::move(take)) {}
+
+    std::unique_ptr<TraceSink> Open(const std::string&, FileSink::Mode) override {
+        return std::make_unique<Part>(chunks_);
+    }
+    bool Finish() { return chunks_.Finish(); }
+
+  private:
+    class Part final : public TraceSink {
+      public:
+        explicit Part(ChunkSink& chunks) : chunks_(chunks) {}
+        bool Write(std::span<const std::string_view> parts) override {
+            return chunks_.Write(parts);
+        }
+        bool Close() override { return true; }
+
+      private:
+        ChunkSink& chunks_;
+    };
+
+    ChunkSink chunks_;
+};
+
+bool ValidGeneratorSize(std::int32_t jobs, std::int32_t machines, std::int32_t low,
+                        std::int32_t high) {
+    return jobs >= 1 && machines >= 1 && std::int64_t{jobs} * machines <= kMaxGeneratedOps &&
+           low >= 1 && low <= high;
+}
+
+int ShowGenerated(std::int32_t jobs, std::int32_t machines, GeneratorSeeds seeds, TimeRange times) {
+    session.text = ProgramText(GenerateTaillard(GeneratedName(jobs, machines, seeds, times), jobs,
+                                                machines, seeds, times));
+    Show(session.text);
+    return 0;
+}
+
+}  // namespace
+}  // namespace jobshop
+
+using namespace jobshop;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE const char* web_view_data() {
+    return session.view.data();
+}
+
+EMSCRIPTEN_KEEPALIVE std::size_t web_view_size() {
+    return session.view.size();
+}
+
+// Room for the `size` bytes of the instance to run next.
+EMSCRIPTEN_KEEPALIVE char* web_input(std::size_t size) {
+    session.input.assign(size, '\0');
+    return session.input.data();
+}
+
+// Loads the instance in the input, as jobshop-insert loads input.txt, and
+// records its replay as jobshop-replay does. A refusal leaves no session.
+EMSCRIPTEN_KEEPALIVE int web_run() {
+    session.ready = false;
+    session.json.clear();
+    session.json.shrink_to_fit();
+    Model model;
+    if (auto refused = LoadInstance(session.input, model)) {
+        return Refuse(kRefusedByLoader, ProgramLoadMessage(*refused, kInstanceFileName),
+                      refused->line);
+    }
+    SortInsertionOrder(model);
+    Model scheduled = model;
+    if (Status s = RecordReplay(scheduled, kInstanceFileName, session.json); !s.ok()) {
+        return Refuse(kRefusedByRun, s.message());
+    }
+    session.model = std::move(model);
+    session.ready = true;
+    Show(session.json);
+    return kRunOk;
+}
+
+// The line of the loader's refusal, 0 when it names none.
+EMSCRIPTEN_KEEPALIVE double web_line() {
+    return static_cast<double>(session.line);
+}
+
+// The last run's replay data (the view; empty without a run).
+EMSCRIPTEN_KEEPALIVE void web_replay_data() {
+    Show(session.json);
+}
+
+// Piece `i` (0, 1, 2) of the last run's replay page: the page's text before
+// its data, the data, the text after it.
+EMSCRIPTEN_KEEPALIVE void web_page_piece(int i) {
+    const std::vector<std::string_view> pieces = ReplayPagePieces(session.json);
+    Show(i >= 0 && static_cast<std::size_t>(i) < pieces.size() ? pieces[i] : std::string_view());
+}
+
+// The last run's instance: its name's bytes (web_instance_name), and its
+// numbers as 32-bit integers (web_instance_numbers): jobs, machines, then
+// machine and time of every operation.
+EMSCRIPTEN_KEEPALIVE void web_instance_name() {
+    Show(session.model.InstanceName);
+}
+
+EMSCRIPTEN_KEEPALIVE void web_instance_numbers() {
+    const Model& model = session.model;
+    session.numbers.assign({model.JobCount, model.MachineCount});
+    for (Operation op = 1; op <= model.OpCount; ++op) {
+        session.numbers.push_back(model.M[op]);
+        session.numbers.push_back(model.p[op]);
+    }
+    Show({reinterpret_cast<const char*>(session.numbers.data()),
+          session.numbers.size() * sizeof(std::int32_t)});
+}
+
+// Writes the last run's whole trace, exactly as jobshop-insert writes it,
+// in chunks of `chunkSize` bytes through web_trace_chunk.
+EMSCRIPTEN_KEEPALIVE int web_trace(std::size_t chunkSize) {
+    if (!session.ready) return Refuse(kRefusedByRun, "");
+    Model model = session.model;
+    ChunkDestination traces(chunkSize, [](std::string_view chunk) {
+        web_trace_chunk(chunk.data(), chunk.size());
+        return true;
+    });
+    Status s = RunSchedule(model, traces);
+    if (s.ok() && !traces.Finish()) s = TraceWriteFailure(model.TraceFileName);
+    if (!s.ok()) return Refuse(kRefusedByRun, s.message());
+    return kRunOk;
+}
+
+// Runs a small generated instance through everything a page does (the
+// replay's recording, the trace into no chunk), leaving the session as it
+// was. Browsers run WebAssembly first from quickly made code and optimize
+// a function only once it has run a while; code that is then still running
+// stays slow. Warmed up so, the first trace of a large instance takes a
+// fraction of the time it would.
+EMSCRIPTEN_KEEPALIVE void web_warm_up() {
+    Model model;
+    const std::string text = ProgramText(GenerateTaillard("warm-up", 20, 20, {1, 2}, TimeRange{}));
+    if (LoadInstance(text, model)) return;
+    SortInsertionOrder(model);
+    Model recorded = model;
+    std::string json;
+    if (!RecordReplay(recorded, kInstanceFileName, json).ok()) return;
+    ChunkDestination traces(1 << 20, [](std::string_view) { return true; });
+    if (RunSchedule(model, traces).ok()) traces.Finish();
+}
+
+// The instance jobshop-generate makes with --taillard TIME_SEED MACHINE_SEED
+// (and no --name), in the view; 1 for arguments it refuses.
+EMSCRIPTEN_KEEPALIVE int web_generate(std::int32_t jobs, std::int32_t machines, std::int32_t low,
+                                      std::int32_t high, std::int32_t timeSeed,
+                                      std::int32_t machineSeed) {
+    if (!ValidGeneratorSize(jobs, machines, low, high) || !IsValidSeed(timeSeed) ||
+        !IsValidSeed(machineSeed)) {
+        return 1;
+    }
+    return ShowGenerated(jobs, machines, {timeSeed, machineSeed}, {low, high});
+}
+
+// The instance jobshop-generate makes with --seed CLASS_SEED (one instance).
+EMSCRIPTEN_KEEPALIVE int web_generate_class(std::int32_t jobs, std::int32_t machines,
+                                            std::int32_t low, std::int32_t high,
+                                            std::int32_t classSeed) {
+    if (!ValidGeneratorSize(jobs, machines, low, high) || !IsValidSeed(classSeed)) return 1;
+    return ShowGenerated(jobs, machines, ClassSeeds(classSeed, 0), {low, high});
+}
+
+}  // extern "C"

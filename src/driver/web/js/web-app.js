@@ -1,0 +1,285 @@
+// The web edition: an instance from the input panel runs in the program's
+// own core (WebAssembly, core.js), and the replay page's modules show the
+// run (startReplay), as the page jobshop-replay writes would.
+//
+// <body data-state> tells scripts and tests where the page is: "loading"
+// (the core is being made), "idle" (nothing run yet), "running", "ready"
+// (a run's replay is shown) or "error" (the instance was refused, its
+// message shown; nothing can be downloaded).
+
+import { startReplay } from "../../../report/replay/js/app.js";
+import { byId, copyText, download } from "../../../report/replay/js/dom.js";
+import { chooseLanguage, makeTranslator } from "../../../report/replay/js/lang.js";
+import { applyTexts, rememberLanguage, storedLanguage } from "../../../report/replay/js/lang-dom.js";
+import { parseReplayData } from "../../../report/replay/js/replay-data.js";
+import { pageStrings } from "../../../report/replay/js/strings.js";
+import { formatAddress, readAddress } from "./address.js";
+import { createCore } from "./core.js";
+import { drawSeed, readGeneratorFields } from "./generator-form.js";
+import { createInputPanel } from "./input-panel.js";
+import { decodeInstance, encodeInstance, programText } from "./instance-code.js";
+import { webStrings } from "./web-strings.js";
+
+// As jobshop-convert reads: far above any instance's text.
+const MAX_FILE_BYTES = 64 << 20;
+// Longer codes stay out of the address: links that long are not handed out,
+// and some browsers refuse them.
+const MAX_ADDRESS_CODE = 100000;
+const TRACE_SUFFIX = "_krok_po_kroku.txt";
+const PAGE_SUFFIX = "_krok_po_kroku.html";
+
+// The benchmark instances bundled with the page, [name, jobs, machines,
+// code] each (tools/bundle-instances.mjs).
+function readBundled() {
+  const element = byId("bundled-instances");
+  try {
+    return element ? JSON.parse(element.textContent) : [];
+  } catch (e) {
+    return [];
+  }
+}
+const bundledInstances = readBundled();
+
+// Warmed up before its first use (core.js), so a large first run or trace
+// does not run long in the browser's quick first code.
+const makeCore = () => createCore(globalThis.JobshopCore).then((ready) => {
+  ready.warmUp();
+  return ready;
+});
+let core = makeCore();
+let lang = chooseLanguage(location.search, storedLanguage());
+let tr = makeTranslator(lang, [pageStrings, webStrings]);
+let replay = null; // the replay shown, from startReplay
+// The run shown: its bytes and text, the instance's name as text, its code.
+let shown = null;
+let runs = 0; // a newer run makes an older one give up
+
+const setState = (state) => {
+  document.body.dataset.state = state;
+};
+
+// The step in the address beside the instance's code (startReplay's hook).
+const address = {
+  read() {
+    const { step } = readAddress(location.hash);
+    return step === null ? "" : String(step);
+  },
+  write(t) {
+    const wanted = formatAddress({ code: shown ? shown.code : null, step: t });
+    if (location.hash !== wanted) history.replaceState(null, "", wanted || location.pathname + location.search);
+  },
+};
+
+const panel = createInputPanel({
+  run: () => run(panel.instanceBytes()),
+  bundled: (index) => openCode(bundledInstances[index][3], null, index),
+  file: openFile,
+  generate,
+  download: save,
+  copyLink,
+  edited() {
+    if (shown) panel.setStatus({ key: shown.text === panel.text() ? "web.state.ready" : "web.state.changed", vars: { name: shown.name } });
+  },
+});
+
+function setLanguage(newLang) {
+  lang = newLang;
+  tr = makeTranslator(lang, [pageStrings, webStrings]);
+  // A replay shown retexts the whole page itself.
+  applyTexts(replay ? byId("input-panel") : document, tr);
+  panel.setTranslator(tr);
+}
+
+// Stops the replay shown, if any; nothing of it can be downloaded.
+function dropRun() {
+  if (replay) replay.stop();
+  replay = null;
+  shown = null;
+  panel.enableDownloads(false);
+  document.body.classList.add("no-replay");
+  applyTexts(document, tr);
+}
+
+function refuse(spec, options) {
+  dropRun();
+  panel.showMessage(spec, options);
+  panel.setStatus(null);
+  setState("error");
+}
+
+// The core failed (it ran out of memory, most likely) and is made anew.
+function coreFailed() {
+  core = makeCore();
+  refuse({ key: "web.error.memory" });
+}
+
+const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+
+async function run(bytes, step = null) {
+  const ticket = ++runs;
+  setState("running");
+  panel.clearMessage();
+  panel.setStatus({ key: "web.state.running" });
+  let ready;
+  try {
+    ready = await core;
+  } catch (e) {
+    coreFailed();
+    return;
+  }
+  await nextFrame(); // the status shows before the work
+  if (ticket !== runs) return;
+  let result, instance;
+  try {
+    result = ready.run(bytes);
+    if (result.ok) instance = ready.instance();
+  } catch (e) {
+    coreFailed();
+    return;
+  }
+  if (!result.ok) {
+    refuse(result.line > 0 ? { key: "web.error.line", vars: { line: result.line, message: result.message.trim() } }
+      : { raw: result.message.trim() }, { line: result.line });
+    return;
+  }
+  // A code takes at least a bit an operation: past MAX_ADDRESS_CODE
+  // operations it is not even made.
+  const code = instance.jobs * instance.machines <= MAX_ADDRESS_CODE ? encodeInstance(instance) : "";
+  const name = new TextDecoder().decode(instance.name);
+  shown = { bytes, text: panel.text(), name, code: code && code.length <= MAX_ADDRESS_CODE ? code : null };
+  history.replaceState(null, "", formatAddress({ code: shown.code, step }) || location.pathname + location.search);
+  document.body.classList.remove("no-replay");
+  replay = startReplay(parseReplayData(result.json), { lang, strings: [webStrings], address });
+  panel.enableDownloads(true);
+  panel.setDownloadStatus(null);
+  panel.setStatus({ key: "web.state.ready", vars: { name } });
+  setState("ready");
+}
+
+// Shows and runs an instance that came as bytes.
+function runBytes(bytes, step = null) {
+  const exact = panel.setInstance(bytes);
+  const running = run(bytes, step); // clears the message before it waits
+  if (!exact) panel.showMessage({ key: "web.error.not-utf8" }, { notice: true });
+  return running;
+}
+
+function openCode(code, step, bundledIndex = null) {
+  let bytes;
+  try {
+    bytes = programText(decodeInstance(code));
+  } catch (e) {
+    refuse({ key: "web.error.link" });
+    return;
+  }
+  panel.selectBundled(bundledIndex);
+  runBytes(bytes, step);
+}
+
+// Opening a file and generating take a moment before the run starts; the
+// page is "running" from the request on, so no one reads the state of the
+// run before as this one's.
+async function openFile(file) {
+  panel.selectBundled(null);
+  setState("running");
+  if (file.size > MAX_FILE_BYTES) {
+    refuse({ key: "web.error.file-size", vars: { name: file.name } });
+    return;
+  }
+  let bytes;
+  try {
+    bytes = new Uint8Array(await file.arrayBuffer());
+  } catch (e) {
+    refuse({ key: "web.error.file-read", vars: { name: file.name } });
+    return;
+  }
+  runBytes(bytes);
+}
+
+async function generate(fields) {
+  const read = readGeneratorFields(fields);
+  if (!read.ok) {
+    panel.showGeneratorMessage({ key: read.key }, read.field);
+    return;
+  }
+  panel.showGeneratorMessage(null);
+  setState("running");
+  if (read.classSeed === null && read.timeSeed === undefined) {
+    read.classSeed = drawSeed(() => crypto.getRandomValues(new Uint32Array(1))[0]);
+    panel.setSeed(String(read.classSeed));
+  }
+  let bytes;
+  try {
+    bytes = (await core).generate(read);
+  } catch (e) {
+    coreFailed();
+    return;
+  }
+  panel.selectBundled(null);
+  runBytes(bytes);
+}
+
+async function save(kind) {
+  if (!shown) return;
+  const { name } = shown;
+  if (kind === "instance") {
+    download("input.txt", new Blob([shown.bytes], { type: "text/plain" }));
+    return;
+  }
+  panel.setDownloadStatus({ key: "web.state.saving" });
+  try {
+    const ready = await core;
+    if (kind === "trace") {
+      // Marks for bench/web-perf.mjs: what the page does apart from the
+      // browser's saving.
+      performance.mark("trace-start");
+      const trace = new Blob(ready.traceParts(), { type: "text/plain" });
+      performance.mark("trace-made");
+      download(name + TRACE_SUFFIX, trace);
+    } else {
+      download(name + PAGE_SUFFIX, new Blob(ready.pageParts(), { type: "text/html" }));
+    }
+    panel.setDownloadStatus(null);
+  } catch (e) {
+    coreFailed();
+  }
+}
+
+async function copyLink() {
+  const copied = await copyText(location.href);
+  panel.setDownloadStatus({ key: copied ? "web.copied" : "web.copy-failed" });
+}
+
+// Start: the texts, the bundled instances, and the instance of the address
+// (a link handed out) or ft06 to begin with.
+panel.fillBundled(bundledInstances);
+setLanguage(lang);
+byId("language").value = lang;
+byId("language").addEventListener("change", (e) => {
+  rememberLanguage(e.target.value);
+  setLanguage(e.target.value);
+});
+// Another instance's link in the address replaces the run shown at once, so
+// nothing of the old one writes the address meanwhile. (This listener comes
+// before the replay's own.)
+window.addEventListener("hashchange", () => {
+  const { code, step } = readAddress(location.hash);
+  if (code && (!shown || code !== shown.code)) {
+    dropRun();
+    openCode(code, step);
+  }
+});
+const opened = readAddress(location.hash);
+if (opened.code) {
+  openCode(opened.code, opened.step);
+} else {
+  const ft06 = bundledInstances.findIndex(([name]) => name === "ft06");
+  if (ft06 >= 0) panel.setInstance(programText(decodeInstance(bundledInstances[ft06][3])));
+  panel.setStatus({ key: "web.state.loading" });
+  core.then(() => {
+    if (document.body.dataset.state === "loading") {
+      setState("idle");
+      panel.setStatus(null);
+    }
+  }, coreFailed);
+}

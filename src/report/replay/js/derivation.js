@@ -1,0 +1,118 @@
+// Where each number of a step comes from, with the step's own numbers: R and
+// Q of the step's table, each candidate position's estimate and its two max
+// terms, the chosen position (with the tie rule) and the machine's sequence
+// after the insertion. A derivation is data (its terms, each with the
+// operation it comes from) and a text made from that data. No DOM.
+//
+// The arithmetic is the program's: R[k] = max(R[PO], R[PM]) + p and
+// Q[k] = max(Q[NO], Q[NM]) + p over the graph before the insertion (R and Q
+// include the operation's own time, R[0] = Q[0] = 0 stand for "none"); the
+// estimate of position b is max(R[PO], R[u]) + p + max(Q[NO], Q[v]); the
+// smallest estimate wins, the front-most among equal ones.
+
+import { machineLinks } from "./derive.js";
+
+// A term of a max: the value of `letter` (R or Q) at operation `op`, which
+// is the operation's `role` (PO, PM, u, ...).
+const term = (letter, role, op, values) => ({ letter, role, op, value: values[op] });
+const maxOf = (terms) => Math.max(terms[0].value, terms[1].value);
+
+// The derivations of step `view` (a view of stepping.js). Each is computed
+// from its terms, not copied from the program's result, so that comparing
+// the two checks the derivation.
+export function explainStep(replay, view) {
+  const { PO, NO, P } = replay;
+  const s = view.step, op = s.op, R = view.before.R, Q = view.before.Q;
+  const row = view.rowsBefore[s.machine];
+  let links = null;
+  const machine = () => links || (links = machineLinks(replay.N, view.rowsBefore));
+  const part = (terms) => ({ terms, value: maxOf(terms) });
+  return {
+    R(k) {
+      const terms = [term("R", "PO", PO[k], R), term("R", "PM", machine().PM[k], R)];
+      return { kind: "R", op: k, terms, p: P[k], value: maxOf(terms) + P[k] };
+    },
+    Q(k) {
+      const terms = [term("Q", "NO", NO[k], Q), term("Q", "NM", machine().NM[k], Q)];
+      return { kind: "Q", op: k, terms, p: P[k], value: maxOf(terms) + P[k] };
+    },
+    // Position b (1..c+1) puts op between u and v.
+    estimate(b) {
+      const u = b >= 2 ? row[b - 2] : 0, v = b <= row.length ? row[b - 1] : 0;
+      const head = part([term("R", "PO", PO[op], R), term("R", "u", u, R)]);
+      const tail = part([term("Q", "NO", NO[op], Q), term("Q", "v", v, Q)]);
+      return { kind: "est", position: b, u, v, head, p: P[op], tail, value: head.value + P[op] + tail.value };
+    },
+    // The position the step chooses from the program's estimates.
+    choice() {
+      const estimates = s.estimates;
+      if (estimates.length === 0) return { kind: "pos", empty: true, machine: s.machine, position: 1 };
+      const best = Math.min(...estimates);
+      const ties = [];
+      estimates.forEach((x, i) => { if (x === best) ties.push(i + 1); });
+      return { kind: "pos", empty: false, machine: s.machine, estimates, best, ties, position: ties[0] };
+    },
+    sequence() {
+      const position = this.choice().position;
+      const after = row.slice();
+      after.splice(position - 1, 0, op);
+      return { kind: "seq", machine: s.machine, op, position, before: row.slice(), after };
+    },
+  };
+}
+
+// A number after an operator: a negative one in parentheses.
+const operand = (x) => (x < 0 ? "(" + x + ")" : String(x));
+const named = (x) => x.letter + "[" + x.role + "]=" + x.letter + "[" + x.op + "]";
+const maxNamed = (part) => "max(" + part.terms.map(named).join(", ") + ")";
+const maxValues = (part) => "max(" + part.terms.map((x) => x.value).join(", ") + ")";
+
+// A max term as the candidate table shows it:
+// max(R[PO]=R[3]=9, R[u]=R[7]=12) = 12.
+export function maxTermText(part) {
+  return "max(" + part.terms.map((x) => named(x) + "=" + x.value).join(", ") + ") = " + part.value;
+}
+
+// The derivation of the practice cell `key` (R:<op>, Q:<op>, est:<b>,
+// head:<b>, tail:<b>, pos, seq:<i>), or null for a key of no such cell.
+export function derivationOf(explained, key) {
+  const [kind, arg] = key.split(":");
+  const n = Number(arg);
+  if (kind === "R" || kind === "Q") return explained[kind](n);
+  if (kind === "est") return explained.estimate(n);
+  if (kind === "head" || kind === "tail") return { ...explained.estimate(n), kind };
+  if (kind === "pos") return explained.choice();
+  if (kind === "seq") return { ...explained.sequence(), place: n };
+  return null;
+}
+
+// A derivation as a line of text, in the language of translator `tr`
+// (which gives the words; the formulas are the same in every language).
+export function derivationText(d, tr) {
+  switch (d.kind) {
+    case "R":
+    case "Q":
+      return d.kind + "[" + d.op + "] = " + maxNamed(d) + " + p = " + maxValues(d) + " + " + operand(d.p) + " = " + d.value;
+    case "head":
+    case "tail": {
+      const part = d[d.kind];
+      return tr.t("derive.position", { b: d.position }) + ": " + maxNamed(part) + " = " + maxValues(part) + " = " + part.value;
+    }
+    case "est":
+      return tr.t("derive.position", { b: d.position }) + ": " + maxNamed(d.head) + " + p + " + maxNamed(d.tail) + " = " +
+        maxValues(d.head) + " + " + operand(d.p) + " + " + maxValues(d.tail) + " = " +
+        d.head.value + " + " + operand(d.p) + " + " + operand(d.tail.value) + " = " + d.value;
+    case "pos":
+      if (d.empty) return tr.t("derive.pos-empty", { machine: d.machine });
+      return tr.t("derive.pos-estimates", { last: d.estimates.length, estimates: d.estimates.join(", ") }) + " " +
+        (d.ties.length === 1 ? tr.t("derive.pos-one", { best: d.best, b: d.position }) :
+          tr.t("derive.pos-tie", { best: d.best, ties: d.ties.join(", "), b: d.position }));
+    case "seq":
+      return tr.t("derive.seq", {
+        machine: d.machine, before: d.before.length > 0 ? d.before.join(" ") : tr.t("derive.seq-empty"),
+        op: d.op, b: d.position, after: d.after.join(" "),
+      }) + (d.place ? " " + tr.t("derive.seq-place", { i: d.place, k: d.after[d.place - 1] }) : "");
+    default:
+      return "";
+  }
+}

@@ -1,0 +1,156 @@
+// Practice mode through its automation contract (data-cell, data-verdict,
+// aria-invalid, data-derivation-of): on ft06 the answers are hidden, Enter
+// goes through the cells in the order of the computation, right and wrong
+// answers are marked, wrong ones explained, and the progress survives a
+// reload until it is reset; on ta71 the table comes in pages and stays
+// usable.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import { test } from 'node:test';
+import { makePage, watchedPage, withFt06 } from './support.mjs';
+
+const fixture = withFt06();
+
+// The cells of step t and their answers, in the order of entry, from the
+// trace's table and topological order and the run's steps.
+function expectedCells(t, { rows = null, terms = true } = {}) {
+  const table = fixture.trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+  const col = (c) => [0, ...table.map((r) => r[c])];
+  const [NO, PO, R, Q] = [col(3), col(4), col(7), col(8)];
+  const step = fixture.data.steps[t - 1];
+  const sequence = [];
+  for (const s of fixture.data.steps.slice(0, t - 1)) if (s.machine === step.machine) sequence.splice(s.position - 1, 0, s.op);
+  const order = fixture.trace.steps[t - 1].topo.filter((k) => !rows || rows.includes(k));
+  const cells = [...order.map((k) => [`R:${k}`, R[k]]), ...[...order].reverse().map((k) => [`Q:${k}`, Q[k]])];
+  step.estimates.forEach((estimate, i) => {
+    const u = i >= 1 ? sequence[i - 1] : 0, v = i < sequence.length ? sequence[i] : 0;
+    if (terms) cells.push([`head:${i + 1}`, Math.max(R[PO[step.op]], R[u])], [`tail:${i + 1}`, Math.max(Q[NO[step.op]], Q[v])]);
+    cells.push([`est:${i + 1}`, estimate]);
+  });
+  sequence.splice(step.position - 1, 0, step.op);
+  cells.push(['pos', step.position], ...sequence.map((k, i) => [`seq:${i + 1}`, k]));
+  return cells.map(([key, answer]) => ({ key, answer }));
+}
+
+// Practice on, whatever an earlier page left remembered.
+async function practiceOn(page) {
+  if (await page.getAttribute('#practice-switch', 'aria-pressed') !== 'true') await page.click('#practice-switch');
+}
+
+const marks = (page) => page.$$eval('[data-cell]', (inputs) => Object.fromEntries(inputs.map((i) =>
+  [i.dataset.cell, [i.dataset.verdict || '', i.getAttribute('aria-invalid') || '', i.value]])));
+
+test('ft06: practice hides the answers, marks typed ones and keeps the progress', async () => {
+  const { page, requests, errors } = await watchedPage(fixture.browser.context);
+  page.on('dialog', (d) => d.accept());
+  const t = 21;
+  await page.goto(`file://${fixture.ft06.page}#${t}`);
+  await practiceOn(page);
+  for (const hidden of ['#candidates-box', '#changes-panel', '#gantt-panel', '#table-box', '#perm']) assert.ok(await page.isHidden(hidden), hidden);
+
+  // Enter goes through the cells in the order of the computation; a few
+  // answers are typed wrong and one is left empty.
+  const cells = expectedCells(t);
+  const wrong = new Map([[cells[3].key, String(cells[3].answer + 1)], ['est:2', String(cells.find((c) => c.key === 'est:2').answer - 1)],
+    ['seq:1', '36'], ['head:1', '']]);
+  await page.focus(`[data-cell="${cells[0].key}"]`);
+  const visited = [];
+  for (const { key, answer } of cells) {
+    visited.push(await page.evaluate(() => document.activeElement.dataset.cell));
+    const typed = wrong.has(key) ? wrong.get(key) : String(answer);
+    if (typed) await page.keyboard.type(typed);
+    await page.keyboard.press('Enter');
+  }
+  assert.deepEqual(visited, cells.map((c) => c.key));
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'practice-check');
+  await page.keyboard.press('Enter');
+
+  const expectMarks = async (bad) => {
+    const shown = await marks(page);
+    assert.deepEqual(Object.keys(shown).sort(), cells.map((c) => c.key).sort());
+    for (const { key, answer } of cells) {
+      const expected = bad.has(key) ? ['wrong', 'true', bad.get(key)] : ['ok', '', String(answer)];
+      assert.deepEqual(shown[key], expected, key);
+    }
+  };
+  await expectMarks(wrong);
+  const derivations = await page.$$eval('[data-derivation-of]', (els) => Object.fromEntries(els.map((e) => [e.dataset.derivationOf, e.textContent])));
+  assert.deepEqual(Object.keys(derivations).sort(), [...wrong.keys()].sort());
+  assert.match(derivations[cells[3].key], new RegExp(`^R\\[\\d+\\] = max\\(R\\[PO\\]=R\\[\\d+\\], R\\[PM\\]=R\\[\\d+\\]\\) \\+ p = max\\(\\d+, \\d+\\) \\+ \\d+ = ${cells[3].answer}$`));
+  assert.match(derivations['est:2'], new RegExp(`^pozycja 2: .* = ${cells.find((c) => c.key === 'est:2').answer}$`));
+  assert.match(derivations['seq:1'], new RegExp(` daje [\\d ]+\\. Na miejscu 1 stoi operacja ${cells.find((c) => c.key === 'seq:1').answer}\\.$`));
+  assert.equal(cells.length, 93);
+  assert.equal(await page.textContent('#practice-result'), 'Sprawdzono 93 pola: dobrze 89, źle 4.');
+  const summary = 'Postępy: 0 kroków rozwiązanych z 36; 4 błędne pola przy ostatnich sprawdzeniach.';
+  assert.equal(await page.textContent('#practice-summary'), summary);
+
+  // After a reload: still practising, the same answers, marks and summary.
+  await page.waitForFunction((s) => location.hash === `#${s}`, t);
+  await page.reload();
+  await page.waitForFunction((s) => document.body.dataset.step === String(s), t);
+  assert.ok(await page.isHidden('#candidates-box'));
+  await expectMarks(wrong);
+  assert.equal(await page.textContent('#practice-summary'), summary);
+
+  // Put right: editing clears a mark, and the check solves the step.
+  for (const key of wrong.keys()) await page.fill(`[data-cell="${key}"]`, String(cells.find((c) => c.key === key).answer));
+  assert.equal(await page.getAttribute('[data-cell="est:2"]', 'data-verdict'), null);
+  await page.click('#practice-check');
+  await expectMarks(new Map());
+  assert.match(await page.textContent('#practice-result'), /Krok rozwiązany!$/);
+  assert.equal(await page.textContent('#practice-summary'), 'Postępy: 1 krok rozwiązany z 36; 0 błędnych pól przy ostatnich sprawdzeniach.');
+  assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), 0);
+
+  // Only the changed rows, estimates as sums: other cells.
+  const previous = fixture.trace.steps.findLastIndex((s, i) => s && i < t - 1);
+  const before = fixture.trace.steps[previous].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+  const now = fixture.trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+  const changed = now.filter((r, i) => r[7] !== before[i][7] || r[8] !== before[i][8]).map((r) => r[0]);
+  await page.check('input[name="practice-rows"][value="changed"]');
+  await page.check('input[name="practice-estimates"][value="sum"]');
+  assert.deepEqual(Object.keys(await marks(page)).sort(), expectedCells(t, { rows: changed, terms: false }).map((c) => c.key).sort());
+
+  // Reset forgets everything typed.
+  await page.click('#practice-reset');
+  assert.equal(await page.textContent('#practice-summary'), 'Postępy: 0 kroków rozwiązanych z 36; 0 błędnych pól przy ostatnich sprawdzeniach.');
+  assert.ok(Object.values(await marks(page)).every(([verdict, , value]) => verdict === '' && value === ''));
+  await page.reload();
+  await page.waitForFunction((s) => document.body.dataset.step === String(s), t);
+  assert.ok(Object.values(await marks(page)).every(([, , value]) => value === ''));
+
+  // Off again: the answers are back, no cell is asked.
+  await page.click('#practice-switch');
+  assert.ok(await page.isVisible('#candidates-box'));
+  assert.equal(await page.$$eval('[data-cell]', (els) => els.length), 0);
+  assert.ok(requests.every((url) => url.startsWith('file:')), requests.join(' '));
+  assert.deepEqual(errors, []);
+});
+
+test('ta71: practice pages the table, Enter turns the page, steps go on', async () => {
+  const ta71 = makePage('bench/instances/ta71.txt', 'ta71', { trace: false });
+  fixture.folders.push(ta71.folder);
+  const { page, errors } = await watchedPage(fixture.browser.context);
+  const t = 1001;
+  await page.goto(`file://${ta71.page}#${t}`);
+  await practiceOn(page);
+  const c = JSON.parse(fs.readFileSync(ta71.data, 'utf8')).steps[t - 1].estimates.length;
+  assert.ok(c > 1, 'a step with estimates');
+  assert.equal(await page.$$eval('[data-cell]', (els) => els.length), 2 * 50 + 3 * c + 1 + c);
+  assert.equal(await page.textContent('#practice-rows-shown'), 'wiersze 1–50 z 2000');
+  const r = await page.$$eval('[data-cell^="R:"]', (els) => els.map((e) => e.dataset.cell));
+  await page.focus(`[data-cell="${r[49]}"]`);
+  await page.keyboard.press('Enter');
+  assert.equal(await page.textContent('#practice-rows-shown'), 'wiersze 51–100 z 2000');
+  const focused = await page.evaluate(() => document.activeElement.dataset.cell);
+  assert.match(focused, /^R:\d+$/);
+  assert.ok(!r.includes(focused));
+  await page.click('#practice-check');
+  assert.equal(await page.$$eval('[data-cell][data-verdict="wrong"]', (els) => els.length), 2 * 50 + 3 * c + 1 + c);
+  assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), 2 * 50 + 3 * c + 1 + c);
+  await page.click('#practice-heading');
+  await page.keyboard.press('ArrowRight');
+  await page.waitForFunction((s) => document.body.dataset.step === String(s), t + 1);
+  assert.equal(await page.textContent('#practice-heading'), `Ćwiczenie: krok ${t + 1}`);
+  assert.equal(await page.$$eval('[data-cell][data-verdict]', (els) => els.length), 0);
+  assert.deepEqual(errors, []);
+});
