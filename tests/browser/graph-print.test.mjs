@@ -73,6 +73,9 @@ test('the graph keeps its contract through every ft06 step and jumps', async () 
   const { page, errors } = await watchedPage(browser.context);
   await page.goto(`file://${ft06.page}#1`);
   await shown(page, 1);
+  // A panel off the screen waits for the step until it comes near.
+  await page.evaluate(() => document.getElementById('graph-panel').scrollIntoView());
+  await page.waitForFunction(() => document.querySelector('svg[data-view="graph"] [data-op]') !== null);
   for (let t = 1; t <= data.steps.length; ++t) {
     if (t > 1) await page.keyboard.press('ArrowRight');
     assert.equal(await stepOf(page), t);

@@ -4,7 +4,7 @@
 // costs the few arcs and labels it touched.
 
 import { buildGraph, graphFits, graphLayout, machineStyle } from "./graph-scene.js";
-import { LAYERS, ROOT_ATTRIBUTES, graphItems, graphToSvg } from "./graph-svg.js";
+import { GRAPH_STYLE, LAYERS, ROOT_ATTRIBUTES, graphItems, graphToSvg } from "./graph-svg.js";
 import { byId, download, safeFileName } from "./dom.js";
 
 const SVG_NS = "http://www.w3.org/2000/svg";
@@ -38,6 +38,7 @@ export function createGraphPanel(page) {
   svg.setAttribute("role", "img");
   svg.style.maxWidth = layout.W + "px";
   svg.style.setProperty("--natural-width", layout.W + "px");
+  svg.appendChild(document.createElementNS(SVG_NS, "style")).textContent = GRAPH_STYLE;
   const layers = [];
   for (let i = 0; i < LAYERS; ++i) layers.push(svg.appendChild(document.createElementNS(SVG_NS, "g")));
   box.appendChild(svg);
@@ -124,6 +125,7 @@ export function createGraphPanel(page) {
   renderLegend();
 
   return {
+    element: byId("graph-panel"),
     render(view) {
       scene = buildGraph(replay, view, layout);
       scene.t = view.t;

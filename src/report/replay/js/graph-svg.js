@@ -22,14 +22,22 @@ function path(d, stroke, width, extra = "") {
   return `<path d="${d}" fill="none" stroke="${stroke}" stroke-width="${width}"${extra}/>`;
 }
 
+// Being on a longest path changes at most steps for many arcs and nodes:
+// it is their data-critical attribute alone, which this style draws, so a
+// step rewrites no markup for it.
+export const GRAPH_STYLE =
+  `svg[data-view="graph"] [data-arc]:not([data-critical]) .crit { display: none; }` +
+  `svg[data-view="graph"] [data-arc][data-critical] .head { fill: #000000; }` +
+  `svg[data-view="graph"] [data-op][data-critical] .box { stroke: #000000; stroke-width: 2.5; stroke-dasharray: none; }`;
+
 function arcItem(a) {
   const style = a.kind === "machine" ? machineStyle(a.machine) : { stroke: a.kind === "job" ? JOB_ARC : END_ARC, dash: "" };
   const width = a.kind === "machine" ? 2 : a.kind === "job" ? 1.5 : 1;
   let inner = "";
   if (a.added) inner += path(a.d, "#F2B600", 10, " stroke-opacity=\"0.6\" stroke-linecap=\"round\"");
-  if (a.critical) inner += path(a.d, "#000000", 5, " class=\"crit\"");
+  inner += path(a.d, "#000000", 5, " class=\"crit\"");
   inner += path(a.d, style.stroke, width, style.dash ? ` stroke-dasharray="${style.dash}"` : "");
-  inner += `<path d="${a.head}" fill="${a.critical ? "#000000" : style.stroke}"/>`;
+  inner += `<path class="head" d="${a.head}" fill="${style.stroke}"/>`;
   const attrs = { "data-arc": a.from + "-" + a.to, "data-kind": a.kind };
   if (a.kind === "machine") attrs["data-machine"] = a.machine;
   if (a.added) attrs["data-added"] = "";
@@ -42,8 +50,8 @@ function nodeItem(n, sc, showRQ) {
   let inner = "";
   if (n.inserted) inner += `<rect x="${x - 4}" y="${y - 4}" width="${w + 8}" height="${h + 8}" rx="7" fill="none" stroke="#000000" stroke-width="1.5" stroke-dasharray="4 2"/>`;
   const fill = n.placed ? jobStyle(n.job).fill : "#ffffff";
-  const stroke = n.critical ? ` stroke="#000000" stroke-width="2.5"` : n.placed ? ` stroke="#6b6b6b" stroke-width="0.75"` : ` stroke="#6b6b6b" stroke-width="1" stroke-dasharray="3 2"`;
-  inner += `<rect x="${x}" y="${y}" width="${w}" height="${h}" rx="5" fill="${fill}"${stroke}/>`;
+  const stroke = n.placed ? ` stroke="#6b6b6b" stroke-width="0.75"` : ` stroke="#6b6b6b" stroke-width="1" stroke-dasharray="3 2"`;
+  inner += `<rect class="box" x="${x}" y="${y}" width="${w}" height="${h}" rx="5" fill="${fill}"${stroke}/>`;
   inner += `<text x="${n.x}" y="${y + 13}" text-anchor="middle" font-size="12"><tspan font-weight="bold">${n.op}</tspan>` +
     `<tspan font-size="10"> M${n.machine} p=${n.p}</tspan></text>`;
   const attrs = { "data-op": n.op };
@@ -95,5 +103,5 @@ export function graphToSvg(sc, options) {
   for (const it of graphItems(sc, options)) layers[it.layer].push(itemMarkup(it));
   const root = attributes(ROOT_ATTRIBUTES);
   return `<svg xmlns="http://www.w3.org/2000/svg" width="${sc.W}" height="${sc.H}" viewBox="0 0 ${sc.W} ${sc.H}"${root}>` +
-    `<rect width="${sc.W}" height="${sc.H}" fill="#ffffff"/>` + layers.map((l) => "<g>" + l.join("") + "</g>").join("") + "</svg>";
+    `<style>${GRAPH_STYLE}</style><rect width="${sc.W}" height="${sc.H}" fill="#ffffff"/>` + layers.map((l) => "<g>" + l.join("") + "</g>").join("") + "</svg>";
 }
