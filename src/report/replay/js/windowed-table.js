@@ -42,8 +42,14 @@ class ScrollWindow {
     this.renderedTop = -1;
     this.idle = 0;
     this.all = false;
+    this.signal = signal;
     liveWindows.add(this);
-    signal.addEventListener("abort", () => liveWindows.delete(this));
+    // A run started after this one takes over the elements: nothing of
+    // this one may write into them later.
+    signal.addEventListener("abort", () => {
+      liveWindows.delete(this);
+      cancelIdle(this.idle);
+    });
     // The browser's scroll anchoring would answer every change of the top
     // spacer by scrolling as far again, and the window would run away from
     // the rows asked for (the chosen candidate ended off-screen).
@@ -73,6 +79,7 @@ class ScrollWindow {
     this.idle = whenIdle(() => this.render());
   }
   render(inViewOnly = false) {
+    if (this.signal.aborted) return;
     if (this.all) {
       this.writeRows(0, this.count, Infinity, 0, this.count);
       return;
