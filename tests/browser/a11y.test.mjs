@@ -42,7 +42,7 @@ test('scroll boxes take the focus and scroll by keys, Left/Right still step', as
   const boxes = await page.evaluate(() => [...document.querySelectorAll('.scroll-box')].map((box) => ({
     id: box.id, tabIndex: box.tabIndex, role: box.getAttribute('role'), name: box.getAttribute('aria-label'),
   })));
-  assert.deepEqual(boxes.map((b) => b.id).sort(), ['candidates-box', 'changes-box', 'gantt-scroll', 'perm', 'table-box', 'topo']);
+  assert.deepEqual(boxes.map((b) => b.id).sort(), ['candidates-box', 'changes-box', 'gantt-scroll', 'order-box', 'perm', 'table-box', 'topo']);
   for (const box of boxes) assert.ok(box.tabIndex === 0 && box.role === 'region' && box.name, JSON.stringify(box));
   // Tab reaches them in the page's order.
   await page.focus('#step-input');
@@ -52,7 +52,7 @@ test('scroll boxes take the focus and scroll by keys, Left/Right still step', as
     const id = await page.evaluate(() => (document.activeElement.classList.contains('scroll-box') ? document.activeElement.id : ''));
     if (id) reached.push(id);
   }
-  assert.deepEqual(reached, ['candidates-box', 'changes-box', 'gantt-scroll', 'topo', 'table-box', 'perm']);
+  assert.deepEqual(reached, ['candidates-box', 'order-box', 'changes-box', 'gantt-scroll', 'topo', 'table-box', 'perm']);
 
   // A box that scrolls up and down keeps Page Up/Down and Home/End.
   await page.focus('#table-box');

@@ -6,6 +6,7 @@ export const a11yStrings = {
   pl: {
     "box.candidates": "Pozycje kandydujące",
     "box.changes": "Zmiany R i Q",
+    "box.order": "Kolejność wstawiania",
     "box.chart": "Harmonogram",
     "box.table": "Tabela kroku",
     "box.topo": "Kolejność topologiczna",
@@ -18,6 +19,7 @@ export const a11yStrings = {
   en: {
     "box.candidates": "Candidate positions",
     "box.changes": "Changes of R and Q",
+    "box.order": "Insertion order",
     "box.chart": "Schedule",
     "box.table": "The step's table",
     "box.topo": "Topological order",
