@@ -21,12 +21,12 @@ export function createInputPanel(on) {
   let tr = null;
 
   const render = (id) => {
-    const el = byId(id), spec = shownTexts[id];
-    el.textContent = spec && tr ? (spec.raw ?? tr.t(spec.key, spec.vars)) : "";
-    if (el.getAttribute("role") === "alert") el.classList.toggle("hidden", !spec);
+    const el = byId(id), said = shownTexts[id];
+    el.textContent = said && tr ? (said.raw ?? tr.t(said.key, said.vars)) : "";
+    if (el.getAttribute("role") === "alert") el.classList.toggle("hidden", !said);
   };
-  const say = (id, spec) => {
-    shownTexts[id] = spec;
+  const say = (id, said) => {
+    shownTexts[id] = said;
     render(id);
   };
 
@@ -112,27 +112,27 @@ export function createInputPanel(on) {
     instanceBytes: () => source.bytesFor(text.value),
     text: () => text.value,
 
-    // The loader's message in place: `spec` is { key, vars } or { raw };
+    // The loader's message in place: `said` is { key, vars } or { raw };
     // `line` (from 1) is marked in the text; a notice is not an error.
-    showMessage(spec, { line = 0, notice = false } = {}) {
-      say("input-message", spec);
+    showMessage(said, { line = 0, notice = false } = {}) {
+      say("input-message", said);
       byId("input-message").classList.toggle("notice", notice);
-      if (spec && !notice) text.setAttribute("aria-invalid", "true");
+      if (said && !notice) text.setAttribute("aria-invalid", "true");
       if (line > 0) markLine(line);
     },
     clearMessage() {
       say("input-message", null);
       text.removeAttribute("aria-invalid");
     },
-    showGeneratorMessage(spec, field) {
-      say("generator-message", spec);
+    showGeneratorMessage(said, field) {
+      say("generator-message", said);
       if (field) byId("gen-" + field).focus();
     },
     setSeed(value) {
       byId("gen-seed").value = value;
     },
-    setStatus: (spec) => say("run-status", spec),
-    setDownloadStatus: (spec) => say("download-status", spec),
+    setStatus: (said) => say("run-status", said),
+    setDownloadStatus: (said) => say("download-status", said),
     enableDownloads(enabled) {
       for (const id of DOWNLOADS) byId(id).disabled = !enabled;
     },

@@ -100,9 +100,9 @@ function dropRun() {
   applyTexts(document, tr);
 }
 
-function refuse(spec, options) {
+function refuse(said, options) {
   dropRun();
-  panel.showMessage(spec, options);
+  panel.showMessage(said, options);
   panel.setStatus(null);
   setState("error");
 }
