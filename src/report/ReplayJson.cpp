@@ -217,9 +217,11 @@ std::string ReplayJson(const ReplayRecording& r) {
     json.Raw(",\n");
     WriteSteps(json, r);
     json.Raw("\"sequences\":[");
-    for (std::size_t i = 0; i < r.sequences.size(); ++i) {
+    for (std::int32_t i = 0; i < r.machines; ++i) {
         if (i > 0) json.Raw(",");
-        json.Numbers(std::span<const Operation>(r.sequences[i]));
+        const auto at = static_cast<std::size_t>(i);
+        json.Numbers(at < r.sequences.size() ? std::span<const Operation>(r.sequences[at])
+                                             : std::span<const Operation>());
     }
     json.Raw("],\n\"cmax\":");
     json.Number(r.cmax);

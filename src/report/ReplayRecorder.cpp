@@ -71,7 +71,10 @@ void ReplayRecorder::Finished(const Model& model, Time makespan) {
         graph.ComputeTails(model);
         RecordEvaluation(graph.R(), graph.Q(), graph.Level(), std::nullopt);
     }
-    for (std::int32_t i = 1; i <= model.MachineCount; ++i) {
+    // Every machine's brackets and separator, also for the machines an
+    // instance without operations names but gives no row in PI.
+    jsonBytes_ += 3 * static_cast<std::uint64_t>(model.MachineCount);
+    for (std::int32_t i = 1; i <= model.MachineCount && model.OpCount > 0; ++i) {
         const Operation* row = model.PI(i);
         recording_.sequences.emplace_back(row + 1, row + 1 + model.Placed(i));
         for (const Operation k : recording_.sequences.back()) jsonBytes_ += JsonLength(k);

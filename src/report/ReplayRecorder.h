@@ -45,7 +45,9 @@ struct ReplayRecording {
     std::vector<Step> steps;          // steps[t-1] is step t
     std::vector<Snapshot> snapshots;  // snapshots[s] is evaluation s * kSnapshotEvery
     std::vector<Changes> changes;     // changes[e] leads from evaluation e-1 to e; [0] empty
-    std::vector<std::vector<Operation>> sequences;  // final sequence of machines 1 ... machines
+    // The final sequence of machines 1 ... machines; empty without
+    // operations, when every machine's sequence is.
+    std::vector<std::vector<Operation>> sequences;
     Time cmax = 0;
 };
 
