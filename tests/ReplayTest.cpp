@@ -519,7 +519,8 @@ TEST(ReplayCommand, FailuresWriteNothing) {
               (std::vector<std::string>{"ex_krok_po_kroku.html", "input.txt"}));
 }
 
-// An output through a link to the instance is over the instance.
+// An output through a link to the instance is over the instance; a link to
+// a file not made yet leads to where the other output would be made.
 TEST(ReplayCommand, RefusesAnOutputLinkedToTheInstance) {
     TempFolder folder;
     WriteText(folder / "in.txt", "ex 1 1\n1 5\n");
@@ -527,6 +528,13 @@ TEST(ReplayCommand, RefusesAnOutputLinkedToTheInstance) {
     const CommandResult r = ReplayIn(folder.path(), {"in.txt", "-o", "page.html"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(ReadText(folder / "in.txt"), "ex 1 1\n1 5\n");
+    std::filesystem::create_symlink("new.html", folder / "dangling");
+    for (const char* json : {"new.html", "./dangling"}) {
+        const CommandResult both =
+            ReplayIn(folder.path(), {"in.txt", "-o", "dangling", "--json", json});
+        EXPECT_EQ(both.status, 2) << json << both.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "new.html"));
 }
 
 // Both outputs or neither; "-" is standard output, which then carries the

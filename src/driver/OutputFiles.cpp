@@ -318,10 +318,15 @@ std::optional<OutputError> WriteOutputs(std::span<const OutputFile> outputs,
 bool SameFile(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     if (fs::equivalent(a, b, ec)) return true;
+    // Where a name would be written: through its links, also one that leads
+    // to no file yet, since writing creates the file it names.
     const auto resolved = [](const fs::path& p) {
+        Target target;
+        const fs::path file = Resolve(p.string(), target) ? p : fs::path(target.file);
         std::error_code e;
-        const fs::path canonical = fs::weakly_canonical(p, e);
-        return e ? fs::absolute(p, e).lexically_normal() : canonical;
+        const fs::path absolute = fs::absolute(file, e).lexically_normal();
+        const fs::path canonical = fs::weakly_canonical(absolute, e);
+        return e ? absolute : canonical;
     };
     return resolved(a) == resolved(b);
 }
