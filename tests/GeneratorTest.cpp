@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/statvfs.h>
 
 #include <filesystem>
 #include <fstream>
@@ -120,10 +121,36 @@ TEST(GenerateCommand, UsageErrorsWriteNothing) {
              {"--jobs", "3", "--machines", "3", "--seed", "5", "--name", "x", "-o", out},
              {"--jobs", "3", "--machines", "3", "--count", "2"},
              {"--jobs", "5000", "--machines", "5000", "-o", out},
+             // Numbers are decimal, as in the instance files.
+             {"--jobs", "3", "--machines", "3", "--seed", "0x10", "-o", out},
+             {"--jobs", "0x3", "--machines", "3", "-o", out},
+             {"--jobs", "3", "--machines", "3", "--taillard", "5", "+5", "-o", out},
+             {"--jobs", "3", "--machines", "3", "--seed", "5", "--count", "0b11", "-o", out},
          }) {
         const testing::RunResult result = Generate(args);
         EXPECT_EQ(result.status, 2) << args[1] << " " << result.err;
     }
+    EXPECT_TRUE(testing::FolderContent(scratch.path()).empty());
+    // A leading zero is no octal prefix.
+    EXPECT_EQ(Generate({"--jobs", "3", "--machines", "3", "--seed", "010"}).out,
+              Generate({"--jobs", "3", "--machines", "3", "--seed", "10"}).out);
+}
+
+// A class larger than the free space of its disk is refused at once, its
+// folder not even made.
+TEST(GenerateCommand, RefusesAClassItsDiskCannotHold) {
+    TempFolder scratch;
+    struct statvfs disk {};
+    ASSERT_EQ(::statvfs(scratch.path().c_str(), &disk), 0);
+    if (std::uint64_t{disk.f_bavail} * disk.f_frsize > 1'100'000'000'000) {
+        GTEST_SKIP() << "this disk could hold the class";
+    }
+    const testing::RunResult result =
+        Generate({"--jobs", "4096", "--machines", "4096", "--seed", "1", "--count", "10000", "-o",
+                  (scratch / "class").string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("the instances take at least 1129063 MB"), std::string::npos)
+        << result.err;
     EXPECT_TRUE(testing::FolderContent(scratch.path()).empty());
 }
 
