@@ -2,7 +2,6 @@
 
 #include <sys/statvfs.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
