@@ -288,7 +288,10 @@ TEST(ReadTextFile, BoundedToTheByteAndPatient) {
                 EXPECT_EQ(text, whole) << path;
                 continue;
             }
-            ASSERT_TRUE(error) << path;
+            if (!error) {
+                ADD_FAILURE() << path << " was read whole";
+                continue;
+            }
             EXPECT_EQ(error->kind, *c.refused) << path;
             if (error->kind == TextFileError::Kind::kNotText) {
                 EXPECT_EQ(ToolTextFileMessage(*error, "in\x7f.txt", c.limits),
