@@ -6,8 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/ensure-tools.sh cmake g++ cli11
+echo "== Configuring the build in build/ =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target jobshop-insert jobshop-replay >/dev/null
+echo "== Building jobshop-insert and jobshop-replay (the first time takes a few minutes) =="
+cmake --build build -j"$(nproc)" --target jobshop-insert jobshop-replay
+echo "== Running jobshop-insert in examples/ft06 =="
 cd examples/ft06
 ../../build/jobshop-insert
 echo

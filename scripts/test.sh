@@ -5,6 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/ensure-tools.sh cmake g++ gtest cli11
+echo "== Configuring the build in build/ =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DJOBSHOP_WERROR=ON >/dev/null
+echo "== Building the programs, the tests and, with emscripten, the web edition (the first time takes a few minutes) =="
 cmake --build build -j"$(nproc)"
+echo "== Running the quick tests =="
 ctest --test-dir build --output-on-failure -j"$(nproc)" -LE slow

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/statvfs.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -20,6 +23,40 @@ using testing::TempFolder;
 testing::RunResult Generate(const std::vector<std::string>& args) {
     return testing::RunCommand(
         [&](std::ostream& out, std::ostream& err) { return RunGenerate(args, out, err); });
+}
+
+// Taillard's generator as his paper gives it, in plain 64-bit arithmetic:
+// the reference the program's Schrage version is held to.
+struct ReferenceStream {
+    std::int64_t seed;
+    std::int64_t Next() { return seed = seed * 16807 % 2147483647; }
+    std::int64_t Uniform(std::int64_t low, std::int64_t high) {
+        return low + static_cast<std::int64_t>(static_cast<double>(Next()) / 2147483647.0 *
+                                               static_cast<double>(high - low + 1));
+    }
+};
+
+std::string ReferenceText(const std::string& name, int jobs, int machines, std::int64_t timeSeed,
+                          std::int64_t machineSeed, std::int64_t low, std::int64_t high) {
+    ReferenceStream times{timeSeed}, order{machineSeed};
+    std::vector<std::vector<std::int64_t>> p(jobs);
+    for (auto& job : p) {
+        for (int i = 0; i < machines; ++i) job.push_back(times.Uniform(low, high));
+    }
+    std::string text = name + "\n" + std::to_string(jobs) + " " + std::to_string(machines) + "\n";
+    for (const auto& job : p) {
+        std::vector<int> m(machines);
+        std::iota(m.begin(), m.end(), 1);
+        for (int j = 1; j <= machines; ++j) std::swap(m[j - 1], m[order.Uniform(j, machines) - 1]);
+        for (int i = 0; i < machines; ++i) {
+            if (i > 0) text += ' ';
+            text += std::to_string(m[i]);
+            text += ' ';
+            text += std::to_string(job[i]);
+        }
+        text += "\n";
+    }
+    return text;
 }
 
 // Taillard published the seeds of his instances; his generator, run from
@@ -51,17 +88,30 @@ TEST(Generator, LehmerStepEqualsTheProductModuloTheMersennePrime) {
     }
 }
 
+// Taillard's instances at the edges of what the options take: seeds at both
+// ends of their range, times at the top of theirs (a width of 2^31 that 32
+// bits do not hold) or all equal, one machine; named by their seeds without
+// --name.
 TEST(Generator, NamesCarryWhatMakesTheInstanceAgain) {
-    const GeneratorSeeds seeds = ClassSeeds(12345, 3);
-    const TimeRange times{5, 20};
-    const std::string name = GeneratedName(7, 4, seeds, times);
-    const std::optional<GeneratedNameParts> parts = ParseGeneratedName(name);
-    ASSERT_TRUE(parts) << name;
-    EXPECT_EQ(ProgramText(
-                  GenerateTaillard(name, parts->jobs, parts->machines, parts->seeds, parts->times)),
-              ProgramText(GenerateTaillard(name, 7, 4, seeds, times)));
-    for (const char* bad : {"gen7x4_t5-20_1", "gen7x4_t5-20_1_2x", "ta01", "gen7x_t1-2_3_4"}) {
-        EXPECT_FALSE(ParseGeneratedName(bad)) << bad;
+    const struct {
+        int jobs, machines;
+        std::int64_t timeSeed, machineSeed, low, high;
+    } cases[] = {
+        {3, 4, 1, 2147483646, 1, 2147483647},
+        {2, 5, 2147483646, 1, 2147483647, 2147483647},
+        {4, 1, 840612802, 398197754, 7, 9},
+    };
+    for (const auto& c : cases) {
+        const std::string times = std::to_string(c.low) + "-" + std::to_string(c.high);
+        const std::string name = "gen" + std::to_string(c.jobs) + "x" + std::to_string(c.machines) +
+                                 "_t" + times + "_" + std::to_string(c.timeSeed) + "_" +
+                                 std::to_string(c.machineSeed);
+        const testing::RunResult made = Generate(
+            {"--taillard", std::to_string(c.timeSeed), std::to_string(c.machineSeed), "--jobs",
+             std::to_string(c.jobs), "--machines", std::to_string(c.machines), "--times", times});
+        EXPECT_EQ(made.status, 0) << made.err;
+        EXPECT_EQ(made.out, ReferenceText(name, c.jobs, c.machines, c.timeSeed, c.machineSeed,
+                                          c.low, c.high));
     }
 }
 
@@ -78,8 +128,9 @@ TEST(Generator, TimesStayInTheirRangeAndEachJobVisitsEveryMachineOnce) {
     }
 }
 
-// A class written into a folder: every file's name says how to make it
-// again with --taillard, and doing so gives the same bytes; the same class
+// A class written into a folder: instance k takes the values 2k+1 and 2k+2
+// of the stream from the class seed as its time and machine seeds, is named
+// by them, and is the instance --taillard makes from them; the same class
 // seed gives the same files.
 TEST(GenerateCommand, ClassInstancesAreMadeAgainFromTheirNames) {
     TempFolder scratch;
@@ -87,19 +138,20 @@ TEST(GenerateCommand, ClassInstancesAreMadeAgainFromTheirNames) {
     const std::vector<std::string> args = {"--jobs", "4",   "--machines", "3", "--times", "10-20",
                                            "--seed", "777", "--count",    "3", "-o",      folder};
     ASSERT_EQ(Generate(args).status, 0);
-    std::vector<std::string> files = testing::FolderContent(folder);
-    ASSERT_EQ(files.size(), 3u);
-    for (const std::string& file : files) {
-        const std::string name = file.substr(0, file.size() - 4);
-        const std::optional<GeneratedNameParts> parts = ParseGeneratedName(name);
-        ASSERT_TRUE(parts) << file;
-        EXPECT_EQ(parts->times.low, 10);
-        const testing::RunResult again = Generate(
-            {"--taillard", std::to_string(parts->seeds.timeSeed),
-             std::to_string(parts->seeds.machineSeed), "--jobs", std::to_string(parts->jobs),
-             "--machines", std::to_string(parts->machines), "--times", "10-20"});
-        EXPECT_EQ(again.out, ReadText(fs::path(folder) / file)) << file;
+    ReferenceStream stream{777};
+    std::vector<std::string> expected;
+    for (int k = 0; k < 3; ++k) {
+        const std::int64_t timeSeed = stream.Next();
+        const std::int64_t machineSeed = stream.Next();
+        const std::string name =
+            "gen4x3_t10-20_" + std::to_string(timeSeed) + "_" + std::to_string(machineSeed);
+        expected.push_back(name + ".txt");
+        EXPECT_EQ(ReadText(fs::path(folder) / expected.back()),
+                  ReferenceText(name, 4, 3, timeSeed, machineSeed, 10, 20));
     }
+    std::sort(expected.begin(), expected.end());
+    const std::vector<std::string> files = testing::FolderContent(folder);
+    EXPECT_EQ(files, expected);
     TempFolder other;
     ASSERT_EQ(Generate({"--jobs", "4", "--machines", "3", "--times", "10-20", "--seed", "777",
                         "--count", "3", "-o", other.path().string()})
@@ -120,10 +172,36 @@ TEST(GenerateCommand, UsageErrorsWriteNothing) {
              {"--jobs", "3", "--machines", "3", "--seed", "5", "--name", "x", "-o", out},
              {"--jobs", "3", "--machines", "3", "--count", "2"},
              {"--jobs", "5000", "--machines", "5000", "-o", out},
+             // Numbers are decimal, as in the instance files.
+             {"--jobs", "3", "--machines", "3", "--seed", "0x10", "-o", out},
+             {"--jobs", "0x3", "--machines", "3", "-o", out},
+             {"--jobs", "3", "--machines", "3", "--taillard", "5", "+5", "-o", out},
+             {"--jobs", "3", "--machines", "3", "--seed", "5", "--count", "0b11", "-o", out},
          }) {
         const testing::RunResult result = Generate(args);
         EXPECT_EQ(result.status, 2) << args[1] << " " << result.err;
     }
+    EXPECT_TRUE(testing::FolderContent(scratch.path()).empty());
+    // A leading zero is no octal prefix.
+    EXPECT_EQ(Generate({"--jobs", "3", "--machines", "3", "--seed", "010"}).out,
+              Generate({"--jobs", "3", "--machines", "3", "--seed", "10"}).out);
+}
+
+// A class larger than the free space of its disk is refused at once, its
+// folder not even made.
+TEST(GenerateCommand, RefusesAClassItsDiskCannotHold) {
+    TempFolder scratch;
+    struct statvfs disk {};
+    ASSERT_EQ(::statvfs(scratch.path().c_str(), &disk), 0);
+    if (std::uint64_t{disk.f_bavail} * disk.f_frsize > 1'100'000'000'000) {
+        GTEST_SKIP() << "this disk could hold the class";
+    }
+    const testing::RunResult result =
+        Generate({"--jobs", "4096", "--machines", "4096", "--seed", "1", "--count", "10000", "-o",
+                  (scratch / "class").string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("the instances take at least 1129063 MB"), std::string::npos)
+        << result.err;
     EXPECT_TRUE(testing::FolderContent(scratch.path()).empty());
 }
 

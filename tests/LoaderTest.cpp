@@ -1,6 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestSupport.h"
@@ -203,6 +209,97 @@ TEST(LoadInstance, HugeClaimWithShortFileReportsMissingNumber) {
     EXPECT_EQ(ProgramLoadMessage(*refused, "input.txt"),
               "\nBlad w pliku input.txt: brak liczby: maszyna operacji 3 (zadanie 1).\n");
     EXPECT_LT(model.M.capacity(), 100u);
+}
+
+// Writes `pieces` into the FIFO at `path` as a writer that pauses
+// `pauseMs` between them would, from a thread of its own (joined while the
+// pieces live).
+std::thread FeedFifo(const std::filesystem::path& path, const std::vector<std::string>& pieces,
+                     int pauseMs) {
+    return std::thread([path, &pieces, pauseMs] {
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        for (std::size_t i = 0; fd >= 0 && i < pieces.size(); ++i) {
+            if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+            std::string_view rest = pieces[i];
+            while (!rest.empty()) {
+                const ssize_t written = ::write(fd, rest.data(), rest.size());
+                if (written <= 0) break;  // the reader has gone
+                rest.remove_prefix(static_cast<std::size_t>(written));
+            }
+        }
+        if (fd >= 0) ::close(fd);
+    });
+}
+
+// Reading a whole text file is bounded, from a pipe as from a file: the limit
+// holds to the byte (a stream past it is refused, not cut short), a writer's
+// pause is no end, a byte no text holds ends it with a message that escapes
+// it, like any control byte of a name.
+TEST(ReadTextFile, BoundedToTheByteAndPatient) {
+    testing::TempFolder folder;
+    const std::filesystem::path fifo = folder / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    const TextLimits small{.maxBytes = 1000, .idleMilliseconds = 10'000};
+    const std::string huge((std::size_t{70} << 20) / 2, 'x');
+    const struct {
+        const char* what;
+        std::vector<std::string> pieces;
+        int pauseMs;
+        TextLimits limits;
+        std::optional<TextFileError::Kind> refused;
+    } cases[] = {
+        {"at the limit", {std::string(600, '1'), std::string(400, '2')}, 0, small, std::nullopt},
+        {"past the limit",
+         {std::string(600, '1'), std::string(401, '2')},
+         0,
+         small,
+         TextFileError::Kind::kTooLarge},
+        {"70 MiB", {huge, huge}, 0, TextLimits(), TextFileError::Kind::kTooLarge},
+        {"a pause of 0.3 s", {"ex 1 1\n1", " 5\n"}, 300, TextLimits(), std::nullopt},
+        {"a pause past the idle time",
+         {"ex 1 1\n1", " 5\n"},
+         300,
+         TextLimits{.maxBytes = 1000, .idleMilliseconds = 100},
+         TextFileError::Kind::kIdle},
+        {"a DEL byte", {"ex 1 1\n1 5\x7f\n"}, 0, TextLimits(), TextFileError::Kind::kNotText},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::size_t size = 0;
+        std::string whole;
+        for (const std::string& piece : c.pieces) size += piece.size();
+        if (size < 4096) {
+            for (const std::string& piece : c.pieces) whole += piece;
+        }
+        std::thread writer = FeedFifo(fifo, c.pieces, c.pauseMs);
+        std::vector<std::filesystem::path> paths = {fifo};
+        // A file never pauses, and one past the limit is refused by its size.
+        if (c.pauseMs == 0 && size < 4096) {
+            paths.push_back(folder / "file");
+            testing::WriteText(paths.back(), whole);
+        }
+        for (const std::filesystem::path& path : paths) {
+            std::string text;
+            const std::optional<TextFileError> error = ReadTextFile(path, text, c.limits);
+            if (writer.joinable()) writer.join();
+            if (!c.refused) {
+                EXPECT_FALSE(error) << path;
+                EXPECT_EQ(text, whole) << path;
+                continue;
+            }
+            if (!error) {
+                ADD_FAILURE() << path << " was read whole";
+                continue;
+            }
+            EXPECT_EQ(error->kind, *c.refused) << path;
+            if (error->kind == TextFileError::Kind::kNotText) {
+                EXPECT_EQ(ToolTextFileMessage(*error, "in\x7f.txt", c.limits),
+                          "in\\x7f.txt:2: not a text file (it holds the byte 0x7f)");
+            }
+        }
+    }
+    std::signal(SIGPIPE, previous);
 }
 
 }  // namespace

@@ -147,6 +147,40 @@ TEST(Programs, InterruptedGenerateRemovesAllItsTemporaryFiles) {
     EXPECT_EQ(FolderContent(folder.path()), std::vector<std::string>{last});
 }
 
+// A class is made one instance at a time, in the memory of one; a folder
+// the run made goes again when the run fails or is ended by a signal, one
+// that was there stays.
+TEST(Programs, GenerateMakesAClassOneInstanceAtATime) {
+    TempFolder folder;
+    const auto args = [](const char* output) {
+        return std::vector<std::string>{"--jobs", "300",     "--machines", "300", "--seed",
+                                        "3",      "--count", "30",         "-o",  output};
+    };
+    const std::string program = BuiltProgram("jobshop-generate");
+    const testing::ProcessResult made = RunProcess(folder.path(), program, args("made"));
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(FolderContent(folder / "made").size(), 30u);
+    if (!testing::kSanitized) {
+        EXPECT_LT(made.peakKilobytes, 12 * 1024);  // the class: 17 MB
+    }
+
+    const pid_t child = testing::StartProcess(folder.path(), program, args("killed"));
+    for (int wait = 0; wait < 5000 && !fs::exists(folder / "killed"); ++wait) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    ::kill(child, SIGTERM);
+    EXPECT_EQ(testing::FinishProcess(child, folder.path()).signal, SIGTERM);
+
+    fs::create_directory(folder / "kept");
+    for (const char* output : {"failed", "kept"}) {
+        const testing::ProcessResult run =
+            RunProcess(folder.path(), program, args(output), {.fileSizeLimit = 4096});
+        EXPECT_EQ(run.status, 1) << output;
+    }
+    EXPECT_EQ(FolderContent(folder.path()), (std::vector<std::string>{"kept", "made"}));
+    EXPECT_TRUE(FolderContent(folder / "kept").empty());
+}
+
 // Reading ends at once on an endless device, with a message, in little
 // memory.
 TEST(Programs, ConvertEndsOnEndlessInput) {
@@ -160,8 +194,10 @@ TEST(Programs, ConvertEndsOnEndlessInput) {
         EXPECT_EQ(run.status, 1);
         // Random bytes may hold a line break before the first control byte.
         const std::string line = device == std::string("/dev/zero") ? ":1:" : ":";
-        EXPECT_EQ(run.err.rfind("jobshop-convert: " + std::string(device) + line, 0), 0u) << run.err;
-        EXPECT_NE(run.err.find(": not a text file (it holds the byte 0x"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.rfind("jobshop-convert: " + std::string(device) + line, 0), 0u)
+            << run.err;
+        EXPECT_NE(run.err.find(": not a text file (it holds the byte 0x"), std::string::npos)
+            << run.err;
         EXPECT_LT(run.peakKilobytes, 64 * 1024);
     }
 }

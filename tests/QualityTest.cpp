@@ -1,6 +1,7 @@
 // jobshop-quality in-process: its Cmax against full runs of the program, the
 // gap arithmetic, and its rejections.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -154,9 +155,10 @@ TEST(Quality, RejectionsNameTheFileAndPrintNoTable) {
     EXPECT_NE(err.str().find("cannot write to standard output"), std::string::npos);
 }
 
-// A file that is not an instance, one whose schedule closes a cycle, and a
-// name that cannot be looked at (a loop of links) are reported, and the
-// other rows printed; the status says that something was left out.
+// A file that is not an instance, one whose schedule closes a cycle, a
+// name that cannot be looked at (a loop of links), a folder and a FIFO (never
+// opened, so nothing waits for its writer) are reported, and the other rows
+// printed; the status says that something was left out.
 TEST(Quality, ReportsFilesItCannotRunAndGoesOn) {
     TempFolder folder;
     WriteText(folder / "bounds.tsv", "name\tlower_bound\tupper_bound\n");
@@ -164,6 +166,8 @@ TEST(Quality, ReportsFilesItCannotRunAndGoesOn) {
     WriteText(folder / "bad.txt", "bad 1 1 2 5");
     WriteText(folder / "cyc.txt", "cyc 2 2 1 0 2 -1 2 0 1 0");
     fs::create_symlink("loop.txt", folder / "loop.txt");
+    fs::create_directory(folder / "dir.txt");
+    ASSERT_EQ(::mkfifo((folder / "fifo.txt").c_str(), 0600), 0);
     const Outcome outcome = Quality({folder.path().string(), "--tsv"});
     EXPECT_EQ(outcome.status, 1);
     const auto rows = TsvRows(outcome.out);
@@ -171,7 +175,8 @@ TEST(Quality, ReportsFilesItCannotRunAndGoesOn) {
     EXPECT_EQ(rows.count("a1"), 1u);
     for (const char* message :
          {"bad.txt:1: machine 2 is out of range 1..1", "cyc.txt: the schedule graph closed a cycle",
-          "loop.txt: cannot read the file", "3 files were left out"}) {
+          "loop.txt: cannot read the file", "dir.txt: a folder, not an instance file",
+          "fifo.txt: a FIFO, not an instance file", "5 files were left out"}) {
         EXPECT_NE(outcome.err.find(message), std::string::npos) << message << "\n" << outcome.err;
     }
 }

@@ -111,6 +111,13 @@ int Command::Write(std::span<const OutputFile> outputs) {
     return failed ? Fail(*failed) : kExitOk;
 }
 
+int Command::Write(std::span<const std::string> paths, const OutputContent& content) {
+    FileMoves system;
+    const std::optional<OutputError> failed =
+        WriteOutputs(paths, content, out_, voice_.name, system);
+    return failed ? Fail(*failed) : kExitOk;
+}
+
 int RunMain(int argc, char** argv, const CommandMain& command) {
     PrepareProcess();
     RemoveTemporaryFilesOnSignals();

@@ -55,6 +55,8 @@ class Command {
     // Writes `outputs` by the output policy, "-" to this command's standard
     // output; 0, or 1 after reporting what could not be written.
     int Write(std::span<const OutputFile> outputs);
+    // The same for outputs made one at a time (see OutputContent).
+    int Write(std::span<const std::string> paths, const OutputContent& content);
 
     std::ostream& out() { return out_; }
     std::ostream& err() { return err_; }

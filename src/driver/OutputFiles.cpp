@@ -29,6 +29,8 @@ struct TemporarySlot {
 TemporarySlot gInitialSlots[8];
 TemporarySlot* volatile gSlots = gInitialSlots;
 volatile std::size_t gSlotCount = std::size(gInitialSlots);
+// The folder made for the outputs, removed after them while still empty.
+const char* volatile gNewFolder = nullptr;
 
 constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
@@ -38,6 +40,7 @@ extern "C" void RemoveTemporariesAndReraise(int signal) {
     for (std::size_t s = 0; s < count; ++s) {
         if (slots[s].used) ::unlink(slots[s].path);
     }
+    if (const char* folder = gNewFolder) ::rmdir(folder);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -178,7 +181,7 @@ bool WriteFully(int fd, std::string_view content) {
     return true;
 }
 
-bool WritePieces(int fd, const std::vector<std::string_view>& pieces) {
+bool WritePieces(int fd, std::span<const std::string_view> pieces) {
     for (const std::string_view piece : pieces) {
         if (!WriteFully(fd, piece)) return false;
     }
@@ -197,8 +200,9 @@ mode_t ModeFor(const std::string& file) {
 // Writes the content into a new temporary file beside `target.file`,
 // flushed to the disk, so that a crash after the rename leaves the old
 // content or the whole new one.
-std::optional<OutputError> Stage(const OutputFile& output, const Target& target,
-                                 std::string_view program, Temporary& temporary) {
+std::optional<OutputError> Stage(const std::string& path, std::span<const std::string_view> pieces,
+                                 const Target& target, std::string_view program,
+                                 Temporary& temporary) {
     const fs::path folder = fs::path(target.file).parent_path();
     std::string leaf(".");
     leaf.append(program).append("-XXXXXX");
@@ -209,31 +213,31 @@ std::optional<OutputError> Stage(const OutputFile& output, const Target& target,
         fd = ::mkostemp(name.data(), O_CLOEXEC);
         if (fd >= 0) temporary.Take(name);
     }
-    if (fd < 0) return CannotWrite(output.path, errno);
+    if (fd < 0) return CannotWrite(path, errno);
     int error = 0;
-    if (::fchmod(fd, ModeFor(target.file)) != 0 || !WritePieces(fd, output.pieces) ||
-        ::fsync(fd) != 0) {
+    if (::fchmod(fd, ModeFor(target.file)) != 0 || !WritePieces(fd, pieces) || ::fsync(fd) != 0) {
         error = errno;
     }
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0) return std::nullopt;
     temporary.Remove();
-    return CannotWrite(output.path, error);
+    return CannotWrite(path, error);
 }
 
-std::optional<OutputError> WriteThrough(const OutputFile& output) {
-    const int fd = ::open(output.path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return CannotWrite(output.path, errno);
-    int error = WritePieces(fd, output.pieces) ? 0 : errno;
+std::optional<OutputError> WriteThrough(const std::string& path,
+                                        std::span<const std::string_view> pieces) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return CannotWrite(path, errno);
+    int error = WritePieces(fd, pieces) ? 0 : errno;
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0) return std::nullopt;
-    return CannotWrite(output.path, error);
+    return CannotWrite(path, error);
 }
 
 // A file to be replaced, its new content staged, and a second name for its
 // old content while others are replaced.
 struct Replacement {
-    const OutputFile* output = nullptr;
+    const std::string* path = nullptr;
     Target target;
     Temporary staged;
     Temporary backup;
@@ -241,31 +245,41 @@ struct Replacement {
 
 // Renames every staged file over its target; when one fails, the targets
 // already replaced get their old content back (or go, if they were new).
-std::optional<OutputError> ReplaceAll(std::vector<std::unique_ptr<Replacement>>& replacements) {
+// No signal lands between two renames, so a signal ends the program with
+// all of them done or none.
+std::optional<OutputError> ReplaceAll(std::vector<std::unique_ptr<Replacement>>& replacements,
+                                      FileMoves& moves) {
+    const HeldSignals held;
     if (replacements.size() > 1) {
         for (auto& pointer : replacements) {
             Replacement& r = *pointer;
             const std::string backup = r.staged.path() + ".old";
-            const HeldSignals held;
-            if (::link(r.target.file.c_str(), backup.c_str()) == 0) r.backup.Take(backup);
+            const int error = moves.Link(r.target.file, backup);
+            if (error == 0) {
+                r.backup.Take(backup);
+            } else if (error != ENOENT) {
+                // Without its old content kept, a target could not be put back.
+                return CannotWrite(*r.path, error);
+            }
         }
     }
     for (std::size_t i = 0; i < replacements.size(); ++i) {
         Replacement& r = *replacements[i];
-        if (::rename(r.staged.path().c_str(), r.target.file.c_str()) == 0) {
+        const int error = moves.Rename(r.staged.path(), r.target.file);
+        if (error == 0) {
             r.staged.Keep();
             continue;
         }
-        const int error = errno;
+        // Each target is put back on its own, whatever became of the others.
         for (std::size_t j = 0; j < i; ++j) {
             Replacement& done = *replacements[j];
             if (!done.backup.held()) {
-                ::unlink(done.target.file.c_str());
-            } else if (::rename(done.backup.path().c_str(), done.target.file.c_str()) == 0) {
+                moves.Unlink(done.target.file);
+            } else if (moves.Rename(done.backup.path(), done.target.file) == 0) {
                 done.backup.Keep();
             }
         }
-        return CannotWrite(r.output->path, error);
+        return CannotWrite(*r.path, error);
     }
     return std::nullopt;
 }
@@ -285,43 +299,90 @@ std::optional<OutputError> CheckOutputName(const std::string& path) {
     return std::nullopt;
 }
 
+int FileMoves::Rename(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int FileMoves::Link(const std::string& existing, const std::string& second) {
+    return ::link(existing.c_str(), second.c_str()) == 0 ? 0 : errno;
+}
+
+int FileMoves::Unlink(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
 std::optional<OutputError> WriteOutputs(std::span<const OutputFile> outputs,
                                         std::ostream& standardOutput, std::string_view program) {
-    std::vector<Target> targets(outputs.size());
+    std::vector<std::string> paths;
+    for (const OutputFile& output : outputs) paths.push_back(output.path);
+    FileMoves system;
+    return WriteOutputs(
+        paths, [&outputs](std::size_t i) { return outputs[i].pieces; }, standardOutput, program,
+        system);
+}
+
+std::optional<OutputError> WriteOutputs(std::span<const std::string> paths,
+                                        const OutputContent& content, std::ostream& standardOutput,
+                                        std::string_view program, FileMoves& moves) {
+    std::vector<Target> targets(paths.size());
     std::vector<std::unique_ptr<Replacement>> replacements;
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        const OutputFile& output = outputs[i];
-        if (output.path == kStandardOutputName) continue;
-        if (auto e = CheckOutputName(output.path)) return e;
-        if (auto e = Resolve(output.path, targets[i])) return e;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        if (path == kStandardOutputName) continue;
+        if (auto e = CheckOutputName(path)) return e;
+        if (auto e = Resolve(path, targets[i])) return e;
         if (!targets[i].replace) continue;
         auto& r = *replacements.emplace_back(std::make_unique<Replacement>());
-        r.output = &output;
+        r.path = &path;
         r.target = targets[i];
-        if (auto e = Stage(output, r.target, program, r.staged)) return e;
+        if (auto e = Stage(path, content(i), r.target, program, r.staged)) return e;
     }
     // What cannot be undone comes after everything that can fail early, and
     // before any file is replaced.
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        const OutputFile& output = outputs[i];
-        if (output.path == kStandardOutputName) {
-            for (const std::string_view piece : output.pieces) standardOutput << piece;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (paths[i] == kStandardOutputName) {
+            for (const std::string_view piece : content(i)) standardOutput << piece;
             standardOutput.flush();
             if (!standardOutput) return OutputError{OutputError::Kind::kStandardOutput, {}, 0};
         } else if (!targets[i].replace) {
-            if (auto e = WriteThrough(output)) return e;
+            if (auto e = WriteThrough(paths[i], content(i))) return e;
         }
     }
-    return ReplaceAll(replacements);
+    return ReplaceAll(replacements, moves);
+}
+
+NewFolder::~NewFolder() {
+    if (path_.empty()) return;
+    ::rmdir(path_.c_str());
+    Keep();
+}
+
+int NewFolder::Make(const std::string& path) {
+    const HeldSignals held;
+    if (::mkdir(path.c_str(), 0777) != 0) return errno;
+    path_ = path;
+    gNewFolder = path_.c_str();
+    return 0;
+}
+
+void NewFolder::Keep() {
+    const HeldSignals held;
+    gNewFolder = nullptr;
+    path_.clear();
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     if (fs::equivalent(a, b, ec)) return true;
+    // Where a name would be written: through its links, also one that leads
+    // to no file yet, since writing creates the file it names.
     const auto resolved = [](const fs::path& p) {
+        Target target;
+        const fs::path file = Resolve(p.string(), target) ? p : fs::path(target.file);
         std::error_code e;
-        const fs::path canonical = fs::weakly_canonical(p, e);
-        return e ? fs::absolute(p, e).lexically_normal() : canonical;
+        const fs::path absolute = fs::absolute(file, e).lexically_normal();
+        const fs::path canonical = fs::weakly_canonical(absolute, e);
+        return e ? absolute : canonical;
     };
     return resolved(a) == resolved(b);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <span>
@@ -24,7 +25,8 @@ namespace jobshop {
 // - "-" is the program's standard output.
 //
 // A program's outputs are written together: all of them or none is
-// replaced. A temporary file a signal interrupts is removed.
+// replaced. A temporary file a signal interrupts is removed, and so is a
+// folder the program made for its outputs.
 
 // The name that means standard output.
 inline constexpr std::string_view kStandardOutputName = "-";
@@ -50,12 +52,51 @@ struct OutputError {
 // system's path limit. Checked before anything is computed for it.
 std::optional<OutputError> CheckOutputName(const std::string& path);
 
+// The content of output `i`, asked for once, when that output is written:
+// its pieces need to stay valid only until the next call, so outputs too
+// large to hold together can be made one at a time.
+using OutputContent = std::function<std::vector<std::string_view>(std::size_t i)>;
+
+// The calls that put written outputs in place and take them back. The
+// programs use the system's; a test passes its own to make one fail.
+// Each returns 0 or the errno value of its failure.
+class FileMoves {
+  public:
+    virtual ~FileMoves() = default;
+    virtual int Rename(const std::string& from, const std::string& to);
+    virtual int Link(const std::string& existing, const std::string& second);
+    virtual int Unlink(const std::string& path);
+};
+
 // Writes every output by the policy, "-" to `standardOutput`; temporary
 // files are named after `program`. Regular files are replaced only once
 // every output has been written; if replacing one fails, those replaced
 // before it are put back.
 std::optional<OutputError> WriteOutputs(std::span<const OutputFile> outputs,
                                         std::ostream& standardOutput, std::string_view program);
+// The same for the outputs named `paths`, each made by `content` when it
+// is written, their files put in place by `moves`.
+std::optional<OutputError> WriteOutputs(std::span<const std::string> paths,
+                                        const OutputContent& content, std::ostream& standardOutput,
+                                        std::string_view program, FileMoves& moves);
+
+// A folder a program makes for its outputs. Until Keep, it is removed when
+// this object goes or a signal ends the program, but only while it is
+// empty: nothing else is ever removed with it.
+class NewFolder {
+  public:
+    NewFolder() = default;
+    NewFolder(const NewFolder&) = delete;
+    NewFolder& operator=(const NewFolder&) = delete;
+    ~NewFolder();
+
+    // Makes the folder `path`; 0 or the errno value of the failure.
+    int Make(const std::string& path);
+    void Keep();
+
+  private:
+    std::string path_;
+};
 
 // Whether two names reach the same file, through links or not, or would
 // once created.

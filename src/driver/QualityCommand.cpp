@@ -123,14 +123,12 @@ Status ReadBounds(const fs::path& path, BoundsTable& table) {
     return Status::Ok();
 }
 
-// The instance files of the folder, sorted. A name whose file cannot even
-// be looked at (a loop of links) is kept: reading it says what is wrong.
+// The instance files of the folder, sorted: every name ending in .txt,
+// whatever it is, so that one that is no file to read is reported too.
 Status InstanceFiles(const fs::path& folder, std::vector<fs::path>& files) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().extension() != ".txt") continue;
-        std::error_code unknown;
-        if (it->is_regular_file(unknown) || unknown) files.push_back(it->path());
+        if (it->path().extension() == ".txt") files.push_back(it->path());
     }
     if (error) return Status::Failure(folder.string() + ": cannot read the folder");
     if (files.empty()) return Status::Failure(folder.string() + ": no instance files (*.txt)");
@@ -138,7 +136,23 @@ Status InstanceFiles(const fs::path& folder, std::vector<fs::path>& files) {
     return Status::Ok();
 }
 
+// What a name ending in .txt is when it is not a file to read; nothing for a
+// file, or a name that cannot even be looked at (a loop of links), which
+// reading reports.
+std::optional<std::string> NotAFile(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || fs::is_regular_file(status)) return std::nullopt;
+    if (fs::is_directory(status)) return "a folder";
+    // Opening a FIFO would wait for a writer that may never come.
+    if (fs::is_fifo(status)) return "a FIFO";
+    return "not a regular file";
+}
+
 Status RunInstance(const fs::path& path, QualityRow& row) {
+    if (const std::optional<std::string> what = NotAFile(path)) {
+        return Status::Failure(path.string() + ": " + *what + ", not an instance file");
+    }
     Model model;
     if (auto refused = LoadInstanceFile(path, model)) {
         return Status::Failure(ToolLoadMessage(*refused, path.string()));

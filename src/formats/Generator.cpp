@@ -1,6 +1,5 @@
 #include "formats/Generator.h"
 
-#include <charconv>
 #include <cmath>
 #include <numeric>
 #include <utility>
@@ -15,24 +14,6 @@ constexpr std::int32_t kA = 16807;
 constexpr std::int32_t kQ = 127773;
 constexpr std::int32_t kR = 2836;
 static_assert(std::int64_t{kA} * kQ + kR == TaillardRandom::kModulus);
-
-// Reads one decimal number of `text` from `at` up to the next non-digit.
-std::optional<std::int32_t> TakeNumber(std::string_view text, std::size_t& at) {
-    std::int32_t value = 0;
-    const char* first = text.data() + at;
-    const char* last = text.data() + text.size();
-    if (first == last || *first < '0' || *first > '9') return std::nullopt;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc()) return std::nullopt;
-    at = static_cast<std::size_t>(end - text.data());
-    return value;
-}
-
-bool Take(std::string_view text, std::size_t& at, std::string_view expected) {
-    if (text.substr(at, expected.size()) != expected) return false;
-    at += expected.size();
-    return true;
-}
 
 }  // namespace
 
@@ -77,19 +58,6 @@ std::string GeneratedName(std::int32_t jobs, std::int32_t machines, GeneratorSee
     return "gen" + std::to_string(jobs) + "x" + std::to_string(machines) + "_t" +
            std::to_string(times.low) + "-" + std::to_string(times.high) + "_" +
            std::to_string(seeds.timeSeed) + "_" + std::to_string(seeds.machineSeed);
-}
-
-std::optional<GeneratedNameParts> ParseGeneratedName(std::string_view name) {
-    std::size_t at = 0;
-    std::optional<std::int32_t> jobs, machines, low, high, timeSeed, machineSeed;
-    const bool read = Take(name, at, "gen") && (jobs = TakeNumber(name, at)) &&
-                      Take(name, at, "x") && (machines = TakeNumber(name, at)) &&
-                      Take(name, at, "_t") && (low = TakeNumber(name, at)) && Take(name, at, "-") &&
-                      (high = TakeNumber(name, at)) && Take(name, at, "_") &&
-                      (timeSeed = TakeNumber(name, at)) && Take(name, at, "_") &&
-                      (machineSeed = TakeNumber(name, at)) && at == name.size();
-    if (!read) return std::nullopt;
-    return GeneratedNameParts{*jobs, *machines, {*timeSeed, *machineSeed}, {*low, *high}};
 }
 
 GeneratorSeeds ClassSeeds(std::int32_t classSeed, std::int32_t k) {

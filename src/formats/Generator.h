@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "formats/Instance.h"
 
@@ -62,15 +60,6 @@ Instance GenerateTaillard(std::string name, std::int32_t jobs, std::int32_t mach
 // "gen<jobs>x<machines>_t<low>-<high>_<timeSeed>_<machineSeed>".
 std::string GeneratedName(std::int32_t jobs, std::int32_t machines, GeneratorSeeds seeds,
                           TimeRange times);
-
-// What a generated name says, or nothing when it is not one.
-struct GeneratedNameParts {
-    std::int32_t jobs = 0;
-    std::int32_t machines = 0;
-    GeneratorSeeds seeds;
-    TimeRange times;
-};
-std::optional<GeneratedNameParts> ParseGeneratedName(std::string_view name);
 
 // The seed pairs of a class of instances: the k-th instance (from 0) of the
 // class that starts from `classSeed` takes the two values after the first

@@ -118,14 +118,17 @@ std::optional<TextFileError> ReadTextFile(const std::filesystem::path& path, std
     const OpenFile file(path);
     if (file.fd() < 0) return Failed(TextFileError::Kind::kCannotOpen, errno);
     if (file.size() > limits.maxBytes) return Failed(TextFileError::Kind::kTooLarge);
-    // A regular file is read into room of its size; anything else grows as
-    // it comes, one past the limit at most.
+    // A regular file is read into room of its size, at once; anything else
+    // a piece at a time into room for the limit and one byte past it, whose
+    // pages take memory only once a piece is read into them, so what came is
+    // never copied to grow and no room is cleared but the next piece's.
     constexpr std::size_t kPiece = 64 * 1024;
-    text.reserve(file.regular() ? static_cast<std::size_t>(file.size()) + 1 : kPiece);
+    text.reserve(static_cast<std::size_t>(file.regular() ? file.size() + 1 : limits.maxBytes + 1));
     for (;;) {
         if (!file.Ready(limits.idleMilliseconds)) return Failed(TextFileError::Kind::kIdle);
         const std::size_t start = text.size();
-        const std::size_t want = text.capacity() > start ? text.capacity() - start : kPiece;
+        const std::size_t want =
+            file.regular() && text.capacity() > start ? text.capacity() - start : kPiece;
         const auto room =
             static_cast<std::size_t>(std::min<std::uint64_t>(want, limits.maxBytes + 1 - start));
         text.resize(start + room);

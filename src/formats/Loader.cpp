@@ -286,6 +286,8 @@ std::optional<LoadError> ReadOperations(TokenReader& reader, std::uint64_t known
     return std::nullopt;
 }
 
+}  // namespace
+
 void LinkJobs(Model& model) {
     const std::size_t entries = static_cast<std::size_t>(model.OpCount) + 2;
     for (auto* table : {&model.NO, &model.PO, &model.NM, &model.PM, &model.InsertionOrder}) {
@@ -297,8 +299,6 @@ void LinkJobs(Model& model) {
         model.PO[k] = (k - 1) % model.MachineCount != 0 ? k - 1 : 0;
     }
 }
-
-}  // namespace
 
 // Reading stops after the last pair: whatever follows is never asked for.
 std::optional<LoadError> LoadInstanceFrom(ByteSource& source, Model& model) {

@@ -63,6 +63,11 @@ class ByteSource {
 // the reason; the model is then unusable.
 [[nodiscard]] std::optional<LoadError> LoadInstance(std::string_view text, Model& model);
 
+// Sets the technological links NO and PO of a model whose JobCount,
+// MachineCount, OpCount, M and p are set, clears NM and PM, and makes
+// InsertionOrder the identity, as loading does.
+void LinkJobs(Model& model);
+
 // The same from any source, read only as far as the tokens need: reading
 // stops after the last pair or at the first bad token, and no token is held
 // whole, so memory follows the instance, not the input.

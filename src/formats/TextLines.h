@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "model/Status.h"
@@ -25,9 +24,10 @@ struct TextLine {
 // outlive this and be shorter than 4 GiB.
 class SourceText {
   public:
+    // Splits at LF; a CR before it, like every other whitespace byte, only
+    // separates tokens.
     SourceText(std::string displayName, std::string_view text);
 
-    const std::string& displayName() const { return displayName_; }
     std::string_view text() const { return text_; }
     std::size_t LineCount() const { return starts_.size(); }
     // Line i + 1 of the file, with its tokens.
@@ -42,12 +42,6 @@ class SourceText {
     std::string_view text_;
     std::vector<std::uint32_t> starts_;
 };
-
-// Splits at LF; a CR before it, like every other whitespace byte, only
-// separates tokens.
-inline SourceText SplitSource(std::string displayName, std::string_view text) {
-    return SourceText(std::move(displayName), text);
-}
 
 // The text without the UTF-8 byte order mark that some editors put first.
 std::string_view WithoutByteOrderMark(std::string_view text);

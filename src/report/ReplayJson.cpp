@@ -158,13 +158,31 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
     out += '"';
 }
 
+ReplayCounts CountReplay(const Model& model) {
+    ReplayCounts counts;
+    std::vector<std::int32_t> placed(static_cast<std::size_t>(model.MachineCount) + 1, 0);
+    counts.evaluations = 1;  // the finished schedule's
+    for (Operation t = 1; t <= model.OpCount; ++t) {
+        const std::int32_t positions = ++placed[model.M[model.InsertionOrder[t]]];
+        if (positions == 1) continue;
+        ++counts.evaluations;
+        counts.estimates += static_cast<std::uint64_t>(positions);
+    }
+    counts.snapshots =
+        static_cast<std::uint64_t>((counts.evaluations + ReplayRecording::kSnapshotEvery - 1) /
+                                   ReplayRecording::kSnapshotEvery);
+    return counts;
+}
+
 std::uint64_t ReplayJsonLowerBound(const Model& model) {
     const Operation n = model.OpCount;
     const std::int32_t m = model.MachineCount;
-    if (n == 0) return 0;
     const auto length = [](Time value) {
         return static_cast<std::uint64_t>(DecimalLength(value)) + 1;
     };
+    // Every machine's sequence, empty or not.
+    std::uint64_t bytes = 3 * static_cast<std::uint64_t>(m);
+    if (n == 0) return bytes;
     bool negative = false;
     for (Operation k = 1; k <= n; ++k) negative = negative || model.p[k] < 0;
     // Heads and tails along each job alone; with a negative time none is sure.
@@ -177,22 +195,19 @@ std::uint64_t ReplayJsonLowerBound(const Model& model) {
     std::uint64_t snapshot = 0;
     for (Operation k = 1; k <= n; ++k) {
         snapshot += length(sure(head[k])) + length(sure(tail[k])) + length((k - 1) % m + 1);
+        // "operations", "order" and the sequences.
+        bytes += 2 + length(model.M[k]) + length(model.p[k]) + 2 * length(k);
     }
     std::vector<std::int32_t> placed(static_cast<std::size_t>(m) + 1, 0);
-    std::uint64_t bytes = 0;
-    std::int64_t evaluations = 1;  // the finished schedule's
     for (Operation t = 1; t <= n; ++t) {
         const Operation k = model.InsertionOrder[t];
         const Operation jobLast = ((k - 1) / m + 1) * m;
         const std::int32_t positions = ++placed[model.M[k]];
         bytes += kReplayStepFrame + length(k) + length(model.M[k]) + 2;
         if (positions == 1) continue;
-        ++evaluations;
         bytes += static_cast<std::uint64_t>(positions) * length(sure(head[jobLast]));
     }
-    const auto snapshots = static_cast<std::uint64_t>(
-        (evaluations + ReplayRecording::kSnapshotEvery - 1) / ReplayRecording::kSnapshotEvery);
-    return bytes + snapshots * snapshot;
+    return bytes + CountReplay(model).snapshots * snapshot;
 }
 
 std::string ReplayJson(const ReplayRecording& r) {
@@ -217,9 +232,11 @@ std::string ReplayJson(const ReplayRecording& r) {
     json.Raw(",\n");
     WriteSteps(json, r);
     json.Raw("\"sequences\":[");
-    for (std::size_t i = 0; i < r.sequences.size(); ++i) {
+    for (std::int32_t i = 0; i < r.machines; ++i) {
         if (i > 0) json.Raw(",");
-        json.Numbers(std::span<const Operation>(r.sequences[i]));
+        const auto at = static_cast<std::size_t>(i);
+        json.Numbers(at < r.sequences.size() ? std::span<const Operation>(r.sequences[at])
+                                             : std::span<const Operation>());
     }
     json.Raw("],\n\"cmax\":");
     json.Number(r.cmax);

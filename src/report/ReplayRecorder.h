@@ -45,7 +45,9 @@ struct ReplayRecording {
     std::vector<Step> steps;          // steps[t-1] is step t
     std::vector<Snapshot> snapshots;  // snapshots[s] is evaluation s * kSnapshotEvery
     std::vector<Changes> changes;     // changes[e] leads from evaluation e-1 to e; [0] empty
-    std::vector<std::vector<Operation>> sequences;  // final sequence of machines 1 ... machines
+    // The final sequence of machines 1 ... machines; empty without
+    // operations, when every machine's sequence is.
+    std::vector<std::vector<Operation>> sequences;
     Time cmax = 0;
 };
 
@@ -53,13 +55,27 @@ struct ReplayRecording {
 // separators: {"op":,"machine":,"position":,"estimates":[]}.
 inline constexpr std::uint64_t kReplayStepFrame = 42;
 
+// The bytes of the numbers of a replay's JSON, separators included, by the
+// part of the data they belong to.
+struct ReplayJsonBytes {
+    std::uint64_t estimates = 0;  // the steps' estimates
+    std::uint64_t snapshots = 0;
+    std::uint64_t changes = 0;
+    std::uint64_t rest = 0;  // operations, order, the steps' other numbers, sequences
+    std::uint64_t Total() const { return estimates + snapshots + changes + rest; }
+};
+
 // Collects a ReplayRecording while it watches the insertion loop, and counts
 // the bytes its JSON will take (ReplayJson). It asks the loop to stop once
 // they pass `jsonLimit`, so that a page too large to open costs neither the
-// time nor the memory of recording it whole.
+// time nor the memory of recording it whole. Counting alone (kCountOnly)
+// keeps only the last evaluation, for what its JSON would take.
 class ReplayRecorder final : public StepObserver {
   public:
-    explicit ReplayRecorder(std::uint64_t jsonLimit = UINT64_MAX) : jsonLimit_(jsonLimit) {}
+    enum class Keep { kRecording, kCountOnly };
+
+    explicit ReplayRecorder(std::uint64_t jsonLimit = UINT64_MAX, Keep keep = Keep::kRecording)
+        : jsonLimit_(jsonLimit), keep_(keep) {}
 
     void OrderFixed(const Model& model) override;
     void StepEvaluated(const Model& model, const EvaluatedStep& step) override;
@@ -68,13 +84,14 @@ class ReplayRecorder final : public StepObserver {
     // the critical path and slack of the end result in the program's numbers.
     void Finished(const Model& model, Time makespan) override;
 
-    bool StopRequested() const override { return jsonBytes_ > jsonLimit_; }
+    bool StopRequested() const override { return jsonBytes() > jsonLimit_; }
 
-    // Complete once Finished has been called.
+    // Complete once Finished has been called; empty when only counting.
     const ReplayRecording& recording() const { return recording_; }
     // The bytes of the numbers recorded so far as the JSON writes them,
     // separators included: all of it but the fixed text around them.
-    std::uint64_t jsonBytes() const { return jsonBytes_; }
+    std::uint64_t jsonBytes() const { return bytes_.Total(); }
+    const ReplayJsonBytes& jsonParts() const { return bytes_; }
 
   private:
     void RecordEvaluation(std::span<const Time> R, std::span<const Time> Q,
@@ -82,7 +99,9 @@ class ReplayRecorder final : public StepObserver {
                           std::optional<std::span<const Operation>> changed);
 
     std::uint64_t jsonLimit_;
-    std::uint64_t jsonBytes_ = 0;
+    Keep keep_;
+    ReplayJsonBytes bytes_;
+    std::int32_t evaluations_ = 0;
     ReplayRecording recording_;
     std::vector<Time> estimates_;  // of the step evaluated last, until it is placed
     std::int32_t evaluatedStep_ = 0;

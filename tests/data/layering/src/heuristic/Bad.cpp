@@ -1,0 +1,2 @@
+#include "model/Model.h"
+  #  include "report/TraceWriter.h"

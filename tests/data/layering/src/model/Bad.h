@@ -1,0 +1,4 @@
+#pragma once
+#include <sys/stat.h>
+#include <vector>
+#include <heuristic/GraphEvaluation.h>

@@ -1,0 +1,1 @@
+import { support } from "../../../../tests/support.mjs";
