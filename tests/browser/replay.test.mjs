@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
-import { makePage, openBrowser, readTrace, stepOf, watchedPage } from './support.mjs';
+import { hoverChart, makePage, openBrowser, readTrace, stepOf, watchedPage } from './support.mjs';
 
 let browser;
 let ft06;
@@ -131,6 +131,17 @@ test('ft06: copied table, saved chart and final Cmax', async () => {
   assert.deepEqual([...fs.readFileSync(await png.path()).subarray(0, 4)], [0x89, 0x50, 0x4e, 0x47]);
   // Saving hands the browser a blob of the page's own; nothing else is asked for.
   assert.ok(requests.every((url) => url.startsWith('file:') || url.startsWith('blob:file')), requests.join(' '));
+  assert.deepEqual(errors, []);
+});
+
+// The pointer over the chart tells each operation and fades the other jobs;
+// nothing a run left behind answers it.
+test('ft06: the mouse over the chart shows operations, without a page error', async () => {
+  const { page, errors } = await watchedPage(browser.context);
+  await page.goto(`file://${ft06.page}#21`);
+  const tips = await hoverChart(page);
+  assert.ok(tips.length >= 10, `${tips.length} operations told`);
+  for (const tip of tips) assert.match(tip, /^Operacja \d+/);
   assert.deepEqual(errors, []);
 });
 

@@ -6,7 +6,7 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import { buildDir, openBrowser, run, scratchFolder, sourceDir, stepOf, watchedPage } from './support.mjs';
+import { buildDir, hoverChart, openBrowser, run, scratchFolder, sourceDir, stepOf, watchedPage } from './support.mjs';
 
 const webPage = path.join(buildDir, 'jobshop-web.html');
 const skip = fs.existsSync(webPage) ? false : 'the web edition is not built (no emscripten)';
@@ -83,12 +83,17 @@ test('ft06 typed in: the golden trace, jobshop-replay\'s page, the instance as t
   const instance = await downloaded(page, '#download-instance');
   assert.deepEqual([instance.name, instance.bytes.toString()], ['input.txt', text]);
 
+  // The chart answers the pointer as on the replay page.
+  await page.click('#last');
+  assert.ok((await hoverChart(page)).length >= 5, 'operations told under the pointer');
+
   // The replay page's panels are all here, practice mode, the graph and the
   // worksheet too; the input panel is neither on a worksheet nor on paper.
   await page.click('#practice-switch');
   assert.ok(await page.isVisible('#practice-panel'));
   await page.click('#practice-switch');
   assert.ok(await page.isVisible('#graph-box svg'));
+  await page.fill('#sheet-from', '1');
   await page.fill('#sheet-to', '3');
   await page.click('#sheet-make');
   assert.ok(await page.isVisible('#sheet-view'));

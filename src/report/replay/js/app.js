@@ -243,9 +243,6 @@ export function startReplay(data, options = {}) {
   }
   showMessage("");
   stepper = createStepper(replay);
-  panels = [createChartPanel(page), createHeadline(page), createChartText(page), createOperationPanel(page), createChangesPanel(page),
-    createTablePanel(page)];
-  // Later panels (the graph, practice, worksheets) join this list.
   const chart = createChartPanel(page), chartText = createChartText(page), changes = createChangesPanel(page);
   const graph = createGraphPanel(page);
   panels = [chart, createHeadline(page), chartText, createOperationPanel(page), changes, createTablePanel(page), graph,
