@@ -6,10 +6,10 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
-import { derivationOf, derivationText, explainStep } from '../../src/report/replay/js/derivation.js';
+import { derivationText, explainStep } from '../../src/report/replay/js/derivation.js';
 import { readNumber } from '../../src/report/replay/js/explain.js';
 import { makeTranslator } from '../../src/report/replay/js/lang.js';
-import { checkAnswers, parseAnswer, practiceCells, progressKey } from '../../src/report/replay/js/practice.js';
+import { DEFAULT_OPTIONS, cellDerivation, checkAnswers, parseAnswer, practiceCells, practiceStep, progressKey } from '../../src/report/replay/js/practice.js';
 import { practiceStrings } from '../../src/report/replay/js/practice-strings.js';
 import { decodeReplay, parseReplayData } from '../../src/report/replay/js/replay-data.js';
 import { CSV_COLUMNS, stepsCsv } from '../../src/report/replay/js/steps-csv.js';
@@ -78,9 +78,9 @@ test('every derivation adds up to the program\'s number, with the trace\'s opera
 test('derivations read as the page shows them, in both languages', () => {
   const { replay } = runs.tie;
   const view = createStepper(replay).view(6);
-  const explained = explainStep(replay, view);
+  const step = practiceStep(replay, view, DEFAULT_OPTIONS);
   const pl = makeTranslator('pl', [practiceStrings]), en = makeTranslator('en', [practiceStrings]);
-  const text = (key, tr = pl) => derivationText(derivationOf(explained, key), tr);
+  const text = (key, tr = pl) => derivationText(cellDerivation(step, key), tr);
   assert.equal(text('R:6'), 'R[6] = max(R[PO]=R[5], R[PM]=R[4]) + p = max(9, 11) + 2 = 13');
   assert.equal(text('Q:3'), 'Q[3] = max(Q[NO]=Q[4], Q[NM]=Q[5]) + p = max(8, 6) + 5 = 13');
   assert.equal(text('est:2'), 'pozycja 2: max(R[PO]=R[1], R[u]=R[4]) + p + max(Q[NO]=Q[0], Q[v]=Q[6]) = max(10, 11) + 1 + max(0, 2) = 11 + 1 + 2 = 14');
@@ -99,7 +99,7 @@ test('practice asks for the rows the insertions since the previous table changed
   let previous = null;
   for (let t = 1; t <= replay.STEPS; ++t) {
     const view = stepper.view(t);
-    const keys = practiceCells(replay, view, { rows: 'changed', estimates: 'sum' }).map((c) => c.key);
+    const keys = practiceCells(practiceStep(replay, view, { rows: 'changed', estimates: 'sum' })).map((c) => c.key);
     const c = view.step.estimates.length;
     const tail = [...Array.from({ length: c }, (_, i) => `est:${i + 1}`), 'pos', ...view.rowsAfter[view.step.machine].map((_, i) => `seq:${i + 1}`)];
     assert.deepEqual(keys.slice(keys.length - tail.length), tail, `step ${t}`);
@@ -117,10 +117,16 @@ test('answers are checked as whole numbers; empty ones are wrong', () => {
   for (const [text, n] of cases) assert.equal(parseAnswer(text), n, JSON.stringify(text));
   const { replay } = runs.tie;
   const view = createStepper(replay).view(6);
-  const cells = practiceCells(replay, view, { rows: 'all', estimates: 'terms' });
+  const cells = practiceCells(practiceStep(replay, view, { rows: 'all', estimates: 'terms' }));
   assert.equal(cells.length, 6 + 6 + 3 * 3 + 1 + 3);
   const right = Object.fromEntries(cells.map((c) => [c.key, String(c.answer)]));
-  assert.deepEqual(checkAnswers(cells, right), { verdicts: Object.fromEntries(cells.map((c) => [c.key, 'ok'])), wrong: 0, solved: true });
+  const all = checkAnswers(cells, right);
+  assert.deepEqual({ ...all, verdicts: { ...all.verdicts } }, { verdicts: Object.fromEntries(cells.map((c) => [c.key, 'ok'])), wrong: 0, solved: true });
+  // Any one cell wrong keeps the step from counting as solved.
+  for (const { key, answer } of cells) {
+    const one = checkAnswers(cells, { ...right, [key]: String(answer + 1) });
+    assert.deepEqual([one.verdicts[key], one.wrong, one.solved], ['wrong', 1, false], key);
+  }
   const { verdicts, wrong, solved } = checkAnswers(cells, { ...right, 'R:6': '12', 'seq:2': '' });
   assert.deepEqual([verdicts['R:6'], verdicts['seq:2'], verdicts.pos, wrong, solved], ['wrong', 'wrong', 'ok', 2, false]);
   const missing = { ...right };
