@@ -135,6 +135,16 @@ test('random instances: the downloaded trace is jobshop-insert\'s (SHA-256)', { 
   const traceName = Buffer.concat([Buffer.from(here + '/zadanie_'), Buffer.from([0xb3]), Buffer.from('_krok_po_kroku.txt')]);
   assert.equal(sha256((await downloaded(page, '#download-trace')).bytes), sha256(fs.readFileSync(traceName)));
   assert.ok((await downloaded(page, '#download-instance')).bytes.equals(latin2));
+  // A byte order mark is part of the name jobshop-insert reads, so of its
+  // files' names (the browser itself may then replace it when it saves).
+  await page.evaluate(() => {
+    const click = HTMLAnchorElement.prototype.click;
+    HTMLAnchorElement.prototype.click = function () { window.offeredName = this.download; return click.call(this); };
+  });
+  await page.setInputFiles('#open-file', { name: 'ex1.txt', mimeType: 'text/plain', buffer: Buffer.from('\ufeffex1\n2 2\n1 3 2 4\n2 2 1 5\n') });
+  await settled(page);
+  await downloaded(page, '#download-trace');
+  assert.equal(await page.evaluate(() => window.offeredName), '\ufeffex1_krok_po_kroku.txt');
   assert.ok(ownRequestsOnly(requests), requests.join(' '));
   assert.deepEqual(errors, []);
 });
@@ -193,6 +203,15 @@ test('a link holds the instance and the step; bundled and generated instances', 
   assert.equal(await stepOf(other.page), 225);
   assert.equal(await other.page.textContent('#run'), 'Run');
 
+  // A step number past any number's precision is told as it was written,
+  // and never written back into the address as another number.
+  const huge = '100000000000000000000000';
+  const third = await openWeb(link.replace(/step=\d+$/, `step=${huge}`));
+  await settled(third.page);
+  assert.equal(await stepOf(third.page), 1);
+  assert.match(await third.page.textContent('#nav-message'), new RegExp(`^Nie ma kroku ${huge}:`));
+  await third.page.waitForFunction(() => /&step=1$/.test(location.hash));
+
   // Generated: the instance jobshop-generate makes from the same seed.
   await page.click('#generator summary');
   await page.fill('#gen-jobs', '5');
@@ -209,8 +228,8 @@ test('a link holds the instance and the step; bundled and generated instances', 
   // A damaged link is refused with a message.
   await page.evaluate(() => { location.hash = '#i=1AAAA'; });
   await page.waitForFunction(() => document.body.dataset.state === 'error');
-  assert.ok(ownRequestsOnly([...requests, ...other.requests]), requests.join(' '));
-  assert.deepEqual([...errors, ...other.errors], []);
+  assert.ok(ownRequestsOnly([...requests, ...other.requests, ...third.requests]), requests.join(' '));
+  assert.deepEqual([...errors, ...other.errors, ...third.errors], []);
 });
 
 // Each download of a large trace leaves its bytes to Chromium until the

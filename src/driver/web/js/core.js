@@ -13,11 +13,11 @@
 
 // Chunks of the trace handed over at a time: a few large ones cost no more
 // than one, and the core keeps only one.
-export const TRACE_CHUNK = 8 << 20;
+const TRACE_CHUNK = 8 << 20;
 
 // A call into a core that has failed (out of memory, most likely): the
 // module is left in an unknown state, so the page makes a new one.
-export class CoreFailure extends Error {}
+class CoreFailure extends Error {}
 
 // `factory` is the module's factory (JobshopCore, from emscripten's
 // -sMODULARIZE output); resolves to the core's interface.

@@ -17,6 +17,7 @@ import { formatAddress, readAddress } from "./address.js";
 import { createCore } from "./core.js";
 import { drawSeed, readGeneratorFields } from "./generator-form.js";
 import { createInputPanel } from "./input-panel.js";
+import { nameText } from "./instance-source.js";
 import { decodeInstance, encodeInstance, programText } from "./instance-code.js";
 import { webStrings } from "./web-strings.js";
 
@@ -60,10 +61,7 @@ const setState = (state) => {
 
 // The step in the address beside the instance's code (startReplay's hook).
 const address = {
-  read() {
-    const { step } = readAddress(location.hash);
-    return step === null ? "" : String(step);
-  },
+  read: () => readAddress(location.hash).step ?? "",
   write(t) {
     const wanted = formatAddress({ code: shown ? shown.code : null, step: t });
     if (location.hash !== wanted) history.replaceState(null, "", wanted || location.pathname + location.search);
@@ -145,7 +143,7 @@ async function run(bytes, step = null) {
   // A code takes at least a bit an operation: past MAX_ADDRESS_CODE
   // operations it is not even made.
   const code = instance.jobs * instance.machines <= MAX_ADDRESS_CODE ? encodeInstance(instance) : "";
-  const name = new TextDecoder().decode(instance.name);
+  const name = nameText(instance.name);
   shown = { bytes, text: panel.text(), name, code: code && code.length <= MAX_ADDRESS_CODE ? code : null };
   history.replaceState(null, "", formatAddress({ code: shown.code, step }) || location.pathname + location.search);
   document.body.classList.remove("no-replay");

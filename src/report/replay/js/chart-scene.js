@@ -24,7 +24,7 @@ const MAX_W = 30000, MAX_PX = 200, LABEL_PX_PER_CHAR = 6.6;
 // The smallest step of 1, 2 or 5 times a power of ten (at least 1: times are
 // integers) that keeps tick labels of `chars` characters apart at `px`
 // pixels per unit, so the ticks never outnumber what the width holds.
-export function niceTick(px, chars = 1) {
+function niceTick(px, chars = 1) {
   const min = Math.max(56, chars * LABEL_PX_PER_CHAR + 16) / px;
   let step = 1;
   while (step * 5 < min) step *= 10;

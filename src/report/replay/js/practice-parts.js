@@ -11,6 +11,7 @@
 // holds cell `key` and says whether it turned.
 
 import { byId, setText } from "./dom.js";
+import { cellLabel } from "./practice.js";
 
 // Rows of the step's table, candidate positions and places of the sequence
 // shown at a time: a page of each is what a step lays out.
@@ -25,13 +26,12 @@ const argOf = (key) => Number(key.slice(key.indexOf(":") + 1));
 // ("rows 51–100 of 2000"), `textKey` the line's text.
 function createPager(page, ids, textKey, size, onTurn) {
   const box = byId(ids.pager), prev = byId(ids.prev), next = byId(ids.next), line = byId(ids.line);
-  let at = 0, count = 0;
+  let at = 0;
   prev.onclick = () => onTurn(at - 1);
   next.onclick = () => onTurn(at + 1);
   return {
     // The items of the page shown, [first, end), of `n` items.
     show(n, turnTo = at) {
-      count = n;
       at = Math.max(0, Math.min(turnTo, Math.ceil(n / size) - 1));
       const first = at * size, end = Math.min(n, first + size);
       box.hidden = n <= size;
@@ -45,7 +45,6 @@ function createPager(page, ids, textKey, size, onTurn) {
     pageOf: (i) => Math.floor(i / size),
     get at() { return at; },
     reset() { at = 0; },
-    get count() { return count; },
   };
 }
 
@@ -115,7 +114,7 @@ function tablePart(page, cells, turned) {
           const cell = row.tds[7 + j], key = letter + ":" + k, input = row.inputs[j];
           if (!askedOps || askedOps.has(k)) {
             if (input.parentNode !== cell) cell.replaceChildren(input);
-            cells.bind(input, key, letter + "[" + k + "]");
+            cells.bind(input, key, cellLabel(s, key, page.tr));
           } else {
             if (input.parentNode === cell) input.remove();
             setText(cell, (letter === "R" ? R : Q)[k]);
@@ -151,7 +150,8 @@ function candidatesPart(page, cells, turned) {
     items: (s) => s.view.step.estimates.length,
     indexOf: (s, key) => argOf(key) - 1,
     write(s, first, end) {
-      const { t } = page.tr, v = s.view, row = v.rowsBefore[v.step.machine], terms = s.words.has("terms");
+      const v = s.view, row = v.rowsBefore[v.step.machine], terms = s.words.has("terms");
+      const bind = (input, key) => cells.bind(input, key, cellLabel(s, key, page.tr));
       table.classList.toggle("sum-only", !terms);
       for (let i = 0; i < end - first; ++i) {
         const r = rowAt(i), b = first + i + 1;
@@ -160,8 +160,8 @@ function candidatesPart(page, cells, turned) {
         setText(r.tds[1], b >= 2 ? row[b - 2] : 0);
         setText(r.tds[2], b <= row.length ? row[b - 1] : 0);
         setText(r.tds[4], page.replay.P[v.step.op]);
-        if (terms) for (const part of ["head", "tail"]) cells.bind(r[part], part + ":" + b, t("practice.label." + part, { b }));
-        cells.bind(r.est, "est:" + b, t("practice.label.est", { b }));
+        if (terms) for (const part of ["head", "tail"]) bind(r[part], part + ":" + b);
+        bind(r.est, "est:" + b);
       }
       for (let i = end - first; i < rows.length; ++i) rows[i].tr.hidden = true;
     },
@@ -179,7 +179,6 @@ function sequencePart(page, cells, turned) {
     items: (s) => s.view.rowsAfter[s.view.step.machine].length,
     indexOf: (s, key) => argOf(key) - 1,
     write(s, first, end) {
-      const { t } = page.tr;
       while (places.length < end - first) {
         const label = box.appendChild(document.createElement("label")), number = document.createTextNode("");
         const input = cells.make();
@@ -191,7 +190,7 @@ function sequencePart(page, cells, turned) {
         if (label.hidden) return;
         const place = first + i + 1;
         if (number.data !== place + ". ") number.data = place + ". ";
-        cells.bind(input, "seq:" + place, t("practice.label.seq", { i: place }));
+        cells.bind(input, "seq:" + place, cellLabel(s, "seq:" + place, page.tr));
       });
     },
   });
@@ -202,7 +201,7 @@ function positionPart(page, cells) {
   const input = byId("practice-pos");
   return {
     covers: (key) => key === "pos",
-    render() { cells.bind(input, "pos", page.tr.t("practice.label.pos")); },
+    render(s) { cells.bind(input, "pos", cellLabel(s, "pos", page.tr)); },
     reveal: () => false,
   };
 }
@@ -214,7 +213,6 @@ export function createPracticeParts(page, cells, turned) {
   const table = tablePart(page, cells, turned), candidates = candidatesPart(page, cells, turned);
   const position = positionPart(page, cells), sequence = sequencePart(page, cells, turned);
   return {
-    all: [table, candidates, position, sequence],
     of: (view) => (view.evaluated ? [table, candidates, position, sequence] : [position, sequence]),
   };
 }

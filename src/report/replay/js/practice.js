@@ -29,7 +29,7 @@ export function practiceOptions(stored) {
 
 // The parts asked, as words: "rq" (R and Q of the table's rows), "terms"
 // (the estimates' max terms), "est", "pos", "seq".
-export function askedWords(options) {
+function askedWords(options) {
   const words = new Set(["rq", "est", "pos", "seq"]);
   if (options.estimates === "terms") words.add("terms");
   return words;
@@ -49,7 +49,7 @@ export function askedWords(options) {
 // Checking, the order of entry, the progress and the derivations shown take
 // any kind from the table; a new kind joins with an entry (and a place in
 // the panel for its inputs).
-export const INSERTION_CELLS = [
+const INSERTION_CELLS = [
   {
     kind: "R", word: "rq", stage: 1, sub: 0,
     cells: (s) => s.rows.map((k, at) => ({ arg: k, at, answer: s.view.before.R[k] })),
