@@ -71,7 +71,10 @@ void ReplayRecorder::Finished(const Model& model, Time makespan) {
         graph.ComputeTails(model);
         RecordEvaluation(graph.R(), graph.Q(), graph.Level(), std::nullopt);
     }
-    for (std::int32_t i = 1; i <= model.MachineCount; ++i) {
+    // Without operations no machine has a row (ClearSchedule) and every
+    // sequence is empty: none is listed, however many machines there are.
+    const std::int32_t listed = model.OpCount > 0 ? model.MachineCount : 0;
+    for (std::int32_t i = 1; i <= listed; ++i) {
         const Operation* row = model.PI(i);
         recording_.sequences.emplace_back(row + 1, row + 1 + model.Placed(i));
         for (const Operation k : recording_.sequences.back()) jsonBytes_ += JsonLength(k);

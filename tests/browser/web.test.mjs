@@ -232,6 +232,36 @@ test('a link holds the instance and the step; bundled and generated instances', 
   assert.deepEqual([...errors, ...other.errors, ...third.errors], []);
 });
 
+// Instances jobshop-insert accepts, without operations: no jobs on many
+// machines, many jobs on none. Each gives a page and a link as quickly as
+// any small instance; a trace too large for the browser to be sure of is
+// not handed over before the person is told.
+test('instances without operations: a page, a link, and a large trace told before it is made', { skip }, async () => {
+  const { page, requests, errors } = await openWeb();
+  for (const [jobs, machines] of [[0, 100000000], [2147483647, 0]]) {
+    const text = `x ${jobs} ${machines}\n`;
+    await runText(page, text);
+    assert.equal(await state(page), 'ready', text);
+    assert.equal(await page.textContent('#message'), 'Instancja nie ma operacji: nie ma kroków do pokazania.');
+    const other = await openWeb(await page.evaluate(() => location.href));
+    await settled(other.page);
+    assert.equal(await other.page.inputValue('#instance-text'), `x\n${jobs} ${machines}\n`);
+    assert.deepEqual(other.errors, []);
+    await other.page.close();
+  }
+  await runText(page, 'x 0 300000000\n');
+  const dialogs = [], downloads = [];
+  page.on('download', (d) => downloads.push(d));
+  page.once('dialog', (d) => { dialogs.push(d.message()); d.dismiss(); });
+  await page.click('#download-trace');
+  assert.match(dialogs[0] ?? '', /^Plik x_krok_po_kroku\.txt ma około 300 MB\. .* jobshop-insert zapisuje go na dysku/);
+  assert.equal(await page.textContent('#download-status'), 'Nie pobrano x_krok_po_kroku.txt (około 300 MB): jobshop-insert zapisze go na dysku.');
+  await page.waitForTimeout(300);
+  assert.equal(downloads.length, 0);
+  assert.ok(ownRequestsOnly(requests), requests.join(' '));
+  assert.deepEqual(errors, []);
+});
+
 // Each download of a large trace leaves its bytes to Chromium until the
 // page's garbage collection frees them; made so, the fourth download of
 // ta71's trace in one page was refused.

@@ -11,7 +11,10 @@ import { readGeneratorFields } from '../../src/driver/web/js/generator-form.js';
 import { CodeError, decodeInstance, encodeInstance, programText } from '../../src/driver/web/js/instance-code.js';
 import { createInstanceSource, nameText } from '../../src/driver/web/js/instance-source.js';
 import { webStrings } from '../../src/driver/web/js/web-strings.js';
-import { scratchFolder, sourceDir } from './support.mjs';
+import { decodeReplay, parseReplayData } from '../../src/report/replay/js/replay-data.js';
+import { createStepper } from '../../src/report/replay/js/stepping.js';
+import { estimateTraceBytes } from '../../src/driver/web/js/trace-size.js';
+import { makePage, scratchFolder, sourceDir } from './support.mjs';
 
 const INT32_MIN = -(2 ** 31), INT32_MAX = 2 ** 31 - 1;
 
@@ -152,6 +155,22 @@ test('generator fields: the choices of jobshop-generate, and what is wrong with 
     [{ seed: '-4' }, { ok: false, field: 'seed', key: 'web.gen.bad-seed' }],
   ];
   for (const [over, expected] of cases) assert.deepEqual(readGeneratorFields(fields(over)), expected, JSON.stringify(over));
+});
+
+// The trace's size, estimated from the replay, against jobshop-insert's
+// traces: a little above, never below.
+test('the trace\'s size is estimated within a few per cent', () => {
+  for (const [file, name] of [['examples/ft06/input.txt', 'ft06'], ['benchmarks/ta01.txt', 'ta01'], ['benchmarks/swv11.txt', 'swv11']]) {
+    const run = makePage(file, name);
+    try {
+      const replay = decodeReplay(parseReplayData(fs.readFileSync(run.data, 'utf8')));
+      const estimate = estimateTraceBytes(replay, createStepper(replay).view(replay.STEPS).after);
+      const ratio = estimate / fs.statSync(run.trace).size;
+      assert.ok(ratio >= 1 && ratio <= 1.08, `${name}: ${ratio}`);
+    } finally {
+      fs.rmSync(run.folder, { recursive: true, force: true });
+    }
+  }
 });
 
 test('instance source: bytes run as they came until the text is edited', () => {
