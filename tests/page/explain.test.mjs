@@ -91,6 +91,18 @@ test('derivations read as the page shows them, in both languages', () => {
   // A negative time is an operand in parentheses.
   const neg = runs.neg.replay, t = neg.steps.findIndex((s) => s.op === 6) + 1;
   assert.match(derivationText(explainStep(neg, createStepper(neg).view(t)).R(6), pl), /^R\[6\] = max\(R\[PO\]=R\[5\], R\[PM\]=R\[\d+\]\) \+ p = max\(-?\d+, -?\d+\) \+ \(-1\) = -?\d+$/);
+  // A zero is a plain 0, in every derivation of every step.
+  let zeros = 0;
+  const stepper = createStepper(neg);
+  for (let u = 1; u <= neg.STEPS; ++u) {
+    const s = practiceStep(neg, stepper.view(u), DEFAULT_OPTIONS);
+    for (const { key } of s.cells) {
+      const line = derivationText(cellDerivation(s, key), pl);
+      assert.ok(!line.includes('(0)'), line);
+      if (/ \+ 0 [+=]/.test(line)) ++zeros;
+    }
+  }
+  assert.ok(zeros > 0, 'derivations with a zero time or term');
 });
 
 test('practice asks for the rows the insertions since the previous table changed, in the computation\'s order', () => {
