@@ -99,8 +99,11 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
   items.push(...overlay);
   const cx = X(v.maxR);
   items.push({ t: "line", x1: cx, y1: TOP - 4, x2: cx, y2: TOP + MC * ROW_H + 4, stroke: "#000", sw: 1.5, dash: "6 3" });
+  // Right of the line, or left of it where a long number would leave the
+  // picture (bold digits of 12 px are about 7.5 px wide).
   const label = v.final ? "Cmax = " + replay.cmax : "max R = " + v.maxR;
-  items.push({ t: "text", x: cx + 4, y: TOP + MC * ROW_H + 16, s: label, size: 12, anchor: "start", fill: "#000", weight: "bold" });
+  const right = cx + 4 + label.length * 7.5 <= W;
+  items.push({ t: "text", x: right ? cx + 4 : cx - 4, y: TOP + MC * ROW_H + 16, s: label, size: 12, anchor: right ? "start" : "end", fill: "#000", weight: "bold" });
   return { W, H, items, boxes, px, fitted };
 }
 
