@@ -39,8 +39,8 @@ set(REPLAY_PAGE_MODULES
     dom lang-dom windowed-table chart-canvas
     derivation explain steps-csv practice explain-strings practice-strings practice-store
     operation-panel changes-panel chart-panel table-panel
-    order-panel practice-panel graph-panel sheet-panel print
-    a11y-strings
+    order-panel practice-inputs practice-parts practice-panel graph-panel sheet-panel print
+    navigation panel-schedule a11y-strings
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
 list(TRANSFORM REPLAY_PAGE_MODULES APPEND .js)

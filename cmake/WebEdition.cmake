@@ -158,7 +158,7 @@ file(WRITE ${web_generated}/web-shell.html "${web_shell}")
 configure_file(${web_generated}/web-shell.html ${web_shell_file} COPYONLY)
 
 # Each module after those it imports; web-app.js starts the page.
-set(WEB_PAGE_MODULES web-strings instance-code address generator-form instance-source core input-panel)
+set(WEB_PAGE_MODULES web-strings instance-code address generator-form instance-source trace-size core input-panel)
 list(TRANSFORM WEB_PAGE_MODULES PREPEND ${WEB_DIR}/js/)
 list(TRANSFORM WEB_PAGE_MODULES APPEND .js)
 set(WEB_PAGE ${CMAKE_BINARY_DIR}/jobshop-web.html)

@@ -263,8 +263,10 @@ void ExpectDataAgreesWithTrace(const std::string& input) {
     }
     const std::int64_t jobs = data["jobs"].number;
     ASSERT_EQ(trace.pi.size(), machines);
-    ASSERT_EQ(data["sequences"].size(), machines);
-    for (std::size_t i = 1; i <= machines; ++i) {
+    // Without operations every sequence is empty and none is listed.
+    const bool listed = data["operations"].size() > 0;
+    ASSERT_EQ(data["sequences"].size(), listed ? machines : 0u);
+    for (std::size_t i = 1; listed && i <= machines; ++i) {
         EXPECT_EQ(data["sequences"][i - 1].Numbers(), sequences[i]) << "machine " << i;
         std::vector<std::int64_t> shown = sequences[i];
         shown.resize(static_cast<std::size_t>(jobs), 0);
@@ -316,7 +318,7 @@ struct WorkedExample {
 
 // The insertion loop's example (3 jobs on 2 machines, a tie in step 6 won by
 // the front position), the trace's demo (2 jobs on 2 machines), and machines
-// without jobs, whose schedule has no rows to read.
+// without jobs, whose schedule has no rows to read and no sequence to list.
 TEST(Replay, WorkedExamples) {
     const WorkedExample examples[] = {
         {"ex 3 2\n2 1 1 1\n2 5 1 6\n2 4 1 2\n",
@@ -332,7 +334,7 @@ TEST(Replay, WorkedExamples) {
          {{4, 1, {}}, {3, 1, {}}, {2, 2, {10, 5}}, {1, 1, {5, 10}}},
          {{1, 4}, {3, 2}},
          7},
-        {"none 0 100000\n", {}, std::vector<std::vector<std::int64_t>>(100000), 0},
+        {"none 0 100000\n", {}, {}, 0},
     };
     for (const WorkedExample& example : examples) {
         const Json data = ReplayDataOf(example.input);

@@ -180,9 +180,9 @@ std::uint64_t ReplayJsonLowerBound(const Model& model) {
     const auto length = [](Time value) {
         return static_cast<std::uint64_t>(DecimalLength(value)) + 1;
     };
+    if (n == 0) return 0;
     // Every machine's sequence, empty or not.
     std::uint64_t bytes = 3 * static_cast<std::uint64_t>(m);
-    if (n == 0) return bytes;
     bool negative = false;
     for (Operation k = 1; k <= n; ++k) negative = negative || model.p[k] < 0;
     // Heads and tails along each job alone; with a negative time none is sure.
@@ -232,11 +232,9 @@ std::string ReplayJson(const ReplayRecording& r) {
     json.Raw(",\n");
     WriteSteps(json, r);
     json.Raw("\"sequences\":[");
-    for (std::int32_t i = 0; i < r.machines; ++i) {
+    for (std::size_t i = 0; i < r.sequences.size(); ++i) {
         if (i > 0) json.Raw(",");
-        const auto at = static_cast<std::size_t>(i);
-        json.Numbers(at < r.sequences.size() ? std::span<const Operation>(r.sequences[at])
-                                             : std::span<const Operation>());
+        json.Numbers(std::span<const Operation>(r.sequences[i]));
     }
     json.Raw("],\n\"cmax\":");
     json.Number(r.cmax);

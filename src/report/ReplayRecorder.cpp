@@ -74,10 +74,11 @@ void ReplayRecorder::Finished(const Model& model, Time makespan) {
         graph.ComputeTails(model);
         RecordEvaluation(graph.R(), graph.Q(), graph.Level(), std::nullopt);
     }
-    // Every machine's brackets and separator, also for the machines an
-    // instance without operations names but gives no row in PI.
-    bytes_.rest += 3 * static_cast<std::uint64_t>(model.MachineCount);
-    for (std::int32_t i = 1; i <= model.MachineCount && model.OpCount > 0; ++i) {
+    // Without operations no machine has a row (ClearSchedule) and every
+    // sequence is empty: none is listed, however many machines there are.
+    const std::int32_t listed = model.OpCount > 0 ? model.MachineCount : 0;
+    bytes_.rest += 3 * static_cast<std::uint64_t>(listed);  // brackets and separator
+    for (std::int32_t i = 1; i <= listed; ++i) {
         const Operation* row = model.PI(i);
         const std::span<const Operation> sequence(row + 1, row + 1 + model.Placed(i));
         for (const Operation k : sequence) bytes_.rest += JsonLength(k);

@@ -126,17 +126,21 @@ test('ft06: practice hides the answers, marks typed ones and keeps the progress'
   assert.deepEqual(errors, []);
 });
 
-test('ta71: practice pages the table, Enter turns the page, steps go on', async () => {
+test('ta71: practice pages the table, the positions and the places; Enter turns the page, steps go on', async () => {
   const ta71 = makePage('bench/instances/ta71.txt', 'ta71', { trace: false });
   fixture.folders.push(ta71.folder);
   const { page, errors } = await watchedPage(fixture.browser.context);
   const t = 1001;
   await page.goto(`file://${ta71.page}#${t}`);
   await practiceOn(page);
-  const c = JSON.parse(fs.readFileSync(ta71.data, 'utf8')).steps[t - 1].estimates.length;
-  assert.ok(c > 1, 'a step with estimates');
-  assert.equal(await page.$$eval('[data-cell]', (els) => els.length), 2 * 50 + 3 * c + 1 + c);
+  const steps = JSON.parse(fs.readFileSync(ta71.data, 'utf8')).steps, c = steps[t - 1].estimates.length;
+  assert.ok(c > 40, 'a step with three pages of positions');
+  // A page of 50 rows, of 20 positions and of 20 places of the sequence.
+  const shown = 2 * 50 + 3 * 20 + 1 + 20;
+  assert.equal(await page.$$eval('[data-cell]', (els) => els.length), shown);
   assert.equal(await page.textContent('#practice-rows-shown'), 'wiersze 1–50 z 2000');
+  assert.equal(await page.textContent('#practice-positions-shown'), `pozycje 1–20 z ${c}`);
+  assert.equal(await page.textContent('#practice-places-shown'), `miejsca 1–20 z ${c}`);
   const r = await page.$$eval('[data-cell^="R:"]', (els) => els.map((e) => e.dataset.cell));
   await page.focus(`[data-cell="${r[49]}"]`);
   await page.keyboard.press('Enter');
@@ -144,13 +148,23 @@ test('ta71: practice pages the table, Enter turns the page, steps go on', async 
   const focused = await page.evaluate(() => document.activeElement.dataset.cell);
   assert.match(focused, /^R:\d+$/);
   assert.ok(!r.includes(focused));
+  // Enter goes on to the next position on the next page, and back.
+  await page.focus('[data-cell="est:20"]');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.textContent('#practice-positions-shown'), `pozycje 21–40 z ${c}`);
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.cell), 'head:21');
+  await page.keyboard.press('Shift+Enter');
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.cell), 'est:20');
+  await page.click('#practice-places-next');
+  assert.equal(await page.$eval('#practice-sequence input', (i) => i.dataset.cell), 'seq:21');
   await page.click('#practice-check');
-  assert.equal(await page.$$eval('[data-cell][data-verdict="wrong"]', (els) => els.length), 2 * 50 + 3 * c + 1 + c);
-  assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), 2 * 50 + 3 * c + 1 + c);
+  assert.equal(await page.$$eval('[data-cell][data-verdict="wrong"]', (els) => els.length), shown);
+  assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), shown);
   await page.click('#practice-heading');
   await page.keyboard.press('ArrowRight');
   await page.waitForFunction((s) => document.body.dataset.step === String(s), t + 1);
   assert.equal(await page.textContent('#practice-heading'), `Ćwiczenie: krok ${t + 1}`);
   assert.equal(await page.$$eval('[data-cell][data-verdict]', (els) => els.length), 0);
+  assert.equal(await page.textContent('#practice-positions-shown'), `pozycje 1–20 z ${steps[t].estimates.length}`);
   assert.deepEqual(errors, []);
 });

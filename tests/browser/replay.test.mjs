@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
-import { makePage, openBrowser, readTrace, stepOf, watchedPage } from './support.mjs';
+import { hoverChart, makePage, openBrowser, readTrace, runInstanceText, stepOf, watchedPage } from './support.mjs';
 
 let browser;
 let ft06;
@@ -132,6 +132,50 @@ test('ft06: copied table, saved chart and final Cmax', async () => {
   // Saving hands the browser a blob of the page's own; nothing else is asked for.
   assert.ok(requests.every((url) => url.startsWith('file:') || url.startsWith('blob:file')), requests.join(' '));
   assert.deepEqual(errors, []);
+});
+
+// The pointer over the chart tells each operation and fades the other jobs;
+// nothing a run left behind answers it.
+test('ft06: the mouse over the chart shows operations, without a page error', async () => {
+  const { page, errors } = await watchedPage(browser.context);
+  await page.goto(`file://${ft06.page}#21`);
+  const tips = await hoverChart(page);
+  assert.ok(tips.length >= 10, `${tips.length} operations told`);
+  for (const tip of tips) assert.match(tip, /^Operacja \d+/);
+  assert.deepEqual(errors, []);
+});
+
+// One job on many machines: the page's size grows with the machines, and so
+// must the time to show the first step, not with their square (40,000
+// machines took 28 s, 100,000 showed nothing after minutes). Timed in the
+// page, from its start to the first step shown.
+test('one job on 5,000 and 40,000 machines: the first step in time linear in the machines', async () => {
+  const ms = {};
+  for (const machines of [5000, 40000]) {
+    const pairs = Array.from({ length: machines }, (_, i) => `${i + 1} 1`).join(' ');
+    const run = runInstanceText(`jeden\n1 ${machines}\n${pairs}\n`, 'jeden', { trace: false });
+    try {
+      const { page, errors } = await watchedPage(browser.context);
+      await page.addInitScript(() => {
+        new MutationObserver((_, observer) => {
+          if (document.body?.dataset.step !== '1') return;
+          window.firstStepMs = performance.now();
+          observer.disconnect();
+        }).observe(document, { subtree: true, childList: true, attributes: true, attributeFilter: ['data-step'] });
+      });
+      await page.goto(`file://${run.page}`);
+      await page.waitForFunction(() => window.firstStepMs > 0, null, { timeout: 120000 });
+      ms[machines] = await page.evaluate(() => window.firstStepMs);
+      assert.equal(await page.$$eval('#gantt-text tbody tr', (rows) => rows.length), machines);
+      assert.deepEqual(errors, []);
+      await page.close();
+    } finally {
+      fs.rmSync(run.folder, { recursive: true, force: true });
+    }
+  }
+  // Eight times the machines: at most eight times the time (the page's own
+  // start counts in both); their square would be sixty-four.
+  assert.ok(ms[40000] < 8 * ms[5000], JSON.stringify(ms));
 });
 
 test('ta71 (100 x 20): the page loads and steps', async () => {

@@ -61,3 +61,19 @@ export async function watchedPage(context) {
 }
 
 export const stepOf = (page) => page.evaluate(() => Number(document.body.dataset.step));
+
+// Moves the mouse across the chart, row by row, as a reader's pointer
+// would, and returns the tooltip's texts met on the way.
+export async function hoverChart(page) {
+  await page.locator('#gantt').scrollIntoViewIfNeeded();
+  const box = await page.locator('#gantt').boundingBox();
+  const tips = new Set();
+  for (let y = box.y + 5; y < box.y + box.height; y += 13) {
+    for (let x = box.x + 5; x < box.x + box.width; x += 40) {
+      await page.mouse.move(x, y);
+      if (await page.isVisible('#tooltip')) tips.add(await page.textContent('#tooltip'));
+    }
+  }
+  await page.mouse.move(0, 0);
+  return [...tips];
+}

@@ -6,7 +6,7 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import { buildDir, openBrowser, run, scratchFolder, sourceDir, stepOf, watchedPage } from './support.mjs';
+import { buildDir, hoverChart, openBrowser, run, scratchFolder, sourceDir, stepOf, watchedPage } from './support.mjs';
 
 const webPage = path.join(buildDir, 'jobshop-web.html');
 const skip = fs.existsSync(webPage) ? false : 'the web edition is not built (no emscripten)';
@@ -83,12 +83,17 @@ test('ft06 typed in: the golden trace, jobshop-replay\'s page, the instance as t
   const instance = await downloaded(page, '#download-instance');
   assert.deepEqual([instance.name, instance.bytes.toString()], ['input.txt', text]);
 
+  // The chart answers the pointer as on the replay page.
+  await page.click('#last');
+  assert.ok((await hoverChart(page)).length >= 5, 'operations told under the pointer');
+
   // The replay page's panels are all here, practice mode, the graph and the
   // worksheet too; the input panel is neither on a worksheet nor on paper.
   await page.click('#practice-switch');
   assert.ok(await page.isVisible('#practice-panel'));
   await page.click('#practice-switch');
   assert.ok(await page.isVisible('#graph-box svg'));
+  await page.fill('#sheet-from', '1');
   await page.fill('#sheet-to', '3');
   await page.click('#sheet-make');
   assert.ok(await page.isVisible('#sheet-view'));
@@ -130,6 +135,16 @@ test('random instances: the downloaded trace is jobshop-insert\'s (SHA-256)', { 
   const traceName = Buffer.concat([Buffer.from(here + '/zadanie_'), Buffer.from([0xb3]), Buffer.from('_krok_po_kroku.txt')]);
   assert.equal(sha256((await downloaded(page, '#download-trace')).bytes), sha256(fs.readFileSync(traceName)));
   assert.ok((await downloaded(page, '#download-instance')).bytes.equals(latin2));
+  // A byte order mark is part of the name jobshop-insert reads, so of its
+  // files' names (the browser itself may then replace it when it saves).
+  await page.evaluate(() => {
+    const click = HTMLAnchorElement.prototype.click;
+    HTMLAnchorElement.prototype.click = function () { window.offeredName = this.download; return click.call(this); };
+  });
+  await page.setInputFiles('#open-file', { name: 'ex1.txt', mimeType: 'text/plain', buffer: Buffer.from('\ufeffex1\n2 2\n1 3 2 4\n2 2 1 5\n') });
+  await settled(page);
+  await downloaded(page, '#download-trace');
+  assert.equal(await page.evaluate(() => window.offeredName), '\ufeffex1_krok_po_kroku.txt');
   assert.ok(ownRequestsOnly(requests), requests.join(' '));
   assert.deepEqual(errors, []);
 });
@@ -188,6 +203,15 @@ test('a link holds the instance and the step; bundled and generated instances', 
   assert.equal(await stepOf(other.page), 225);
   assert.equal(await other.page.textContent('#run'), 'Run');
 
+  // A step number past any number's precision is told as it was written,
+  // and never written back into the address as another number.
+  const huge = '100000000000000000000000';
+  const third = await openWeb(link.replace(/step=\d+$/, `step=${huge}`));
+  await settled(third.page);
+  assert.equal(await stepOf(third.page), 1);
+  assert.match(await third.page.textContent('#nav-message'), new RegExp(`^Nie ma kroku ${huge}:`));
+  await third.page.waitForFunction(() => /&step=1$/.test(location.hash));
+
   // Generated: the instance jobshop-generate makes from the same seed.
   await page.click('#generator summary');
   await page.fill('#gen-jobs', '5');
@@ -204,8 +228,38 @@ test('a link holds the instance and the step; bundled and generated instances', 
   // A damaged link is refused with a message.
   await page.evaluate(() => { location.hash = '#i=1AAAA'; });
   await page.waitForFunction(() => document.body.dataset.state === 'error');
-  assert.ok(ownRequestsOnly([...requests, ...other.requests]), requests.join(' '));
-  assert.deepEqual([...errors, ...other.errors], []);
+  assert.ok(ownRequestsOnly([...requests, ...other.requests, ...third.requests]), requests.join(' '));
+  assert.deepEqual([...errors, ...other.errors, ...third.errors], []);
+});
+
+// Instances jobshop-insert accepts, without operations: no jobs on many
+// machines, many jobs on none. Each gives a page and a link as quickly as
+// any small instance; a trace too large for the browser to be sure of is
+// not handed over before the person is told.
+test('instances without operations: a page, a link, and a large trace told before it is made', { skip }, async () => {
+  const { page, requests, errors } = await openWeb();
+  for (const [jobs, machines] of [[0, 100000000], [2147483647, 0]]) {
+    const text = `x ${jobs} ${machines}\n`;
+    await runText(page, text);
+    assert.equal(await state(page), 'ready', text);
+    assert.equal(await page.textContent('#message'), 'Instancja nie ma operacji: nie ma kroków do pokazania.');
+    const other = await openWeb(await page.evaluate(() => location.href));
+    await settled(other.page);
+    assert.equal(await other.page.inputValue('#instance-text'), `x\n${jobs} ${machines}\n`);
+    assert.deepEqual(other.errors, []);
+    await other.page.close();
+  }
+  await runText(page, 'x 0 300000000\n');
+  const dialogs = [], downloads = [];
+  page.on('download', (d) => downloads.push(d));
+  page.once('dialog', (d) => { dialogs.push(d.message()); d.dismiss(); });
+  await page.click('#download-trace');
+  assert.match(dialogs[0] ?? '', /^Plik x_krok_po_kroku\.txt ma około 300 MB\. .* jobshop-insert zapisuje go na dysku/);
+  assert.equal(await page.textContent('#download-status'), 'Nie pobrano x_krok_po_kroku.txt (około 300 MB): jobshop-insert zapisze go na dysku.');
+  await page.waitForTimeout(300);
+  assert.equal(downloads.length, 0);
+  assert.ok(ownRequestsOnly(requests), requests.join(' '));
+  assert.deepEqual(errors, []);
 });
 
 // Each download of a large trace leaves its bytes to Chromium until the

@@ -6,10 +6,10 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
-import { derivationOf, derivationText, explainStep } from '../../src/report/replay/js/derivation.js';
+import { derivationText, explainStep } from '../../src/report/replay/js/derivation.js';
 import { readNumber } from '../../src/report/replay/js/explain.js';
 import { makeTranslator } from '../../src/report/replay/js/lang.js';
-import { checkAnswers, parseAnswer, practiceCells, progressKey } from '../../src/report/replay/js/practice.js';
+import { DEFAULT_OPTIONS, cellDerivation, checkAnswers, parseAnswer, practiceCells, practiceStep, progressKey } from '../../src/report/replay/js/practice.js';
 import { practiceStrings } from '../../src/report/replay/js/practice-strings.js';
 import { decodeReplay, parseReplayData } from '../../src/report/replay/js/replay-data.js';
 import { CSV_COLUMNS, stepsCsv } from '../../src/report/replay/js/steps-csv.js';
@@ -78,9 +78,9 @@ test('every derivation adds up to the program\'s number, with the trace\'s opera
 test('derivations read as the page shows them, in both languages', () => {
   const { replay } = runs.tie;
   const view = createStepper(replay).view(6);
-  const explained = explainStep(replay, view);
+  const step = practiceStep(replay, view, DEFAULT_OPTIONS);
   const pl = makeTranslator('pl', [practiceStrings]), en = makeTranslator('en', [practiceStrings]);
-  const text = (key, tr = pl) => derivationText(derivationOf(explained, key), tr);
+  const text = (key, tr = pl) => derivationText(cellDerivation(step, key), tr);
   assert.equal(text('R:6'), 'R[6] = max(R[PO]=R[5], R[PM]=R[4]) + p = max(9, 11) + 2 = 13');
   assert.equal(text('Q:3'), 'Q[3] = max(Q[NO]=Q[4], Q[NM]=Q[5]) + p = max(8, 6) + 5 = 13');
   assert.equal(text('est:2'), 'pozycja 2: max(R[PO]=R[1], R[u]=R[4]) + p + max(Q[NO]=Q[0], Q[v]=Q[6]) = max(10, 11) + 1 + max(0, 2) = 11 + 1 + 2 = 14');
@@ -91,6 +91,18 @@ test('derivations read as the page shows them, in both languages', () => {
   // A negative time is an operand in parentheses.
   const neg = runs.neg.replay, t = neg.steps.findIndex((s) => s.op === 6) + 1;
   assert.match(derivationText(explainStep(neg, createStepper(neg).view(t)).R(6), pl), /^R\[6\] = max\(R\[PO\]=R\[5\], R\[PM\]=R\[\d+\]\) \+ p = max\(-?\d+, -?\d+\) \+ \(-1\) = -?\d+$/);
+  // A zero is a plain 0, in every derivation of every step.
+  let zeros = 0;
+  const stepper = createStepper(neg);
+  for (let u = 1; u <= neg.STEPS; ++u) {
+    const s = practiceStep(neg, stepper.view(u), DEFAULT_OPTIONS);
+    for (const { key } of s.cells) {
+      const line = derivationText(cellDerivation(s, key), pl);
+      assert.ok(!line.includes('(0)'), line);
+      if (/ \+ 0 [+=]/.test(line)) ++zeros;
+    }
+  }
+  assert.ok(zeros > 0, 'derivations with a zero time or term');
 });
 
 test('practice asks for the rows the insertions since the previous table changed, in the computation\'s order', () => {
@@ -99,7 +111,7 @@ test('practice asks for the rows the insertions since the previous table changed
   let previous = null;
   for (let t = 1; t <= replay.STEPS; ++t) {
     const view = stepper.view(t);
-    const keys = practiceCells(replay, view, { rows: 'changed', estimates: 'sum' }).map((c) => c.key);
+    const keys = practiceCells(practiceStep(replay, view, { rows: 'changed', estimates: 'sum' })).map((c) => c.key);
     const c = view.step.estimates.length;
     const tail = [...Array.from({ length: c }, (_, i) => `est:${i + 1}`), 'pos', ...view.rowsAfter[view.step.machine].map((_, i) => `seq:${i + 1}`)];
     assert.deepEqual(keys.slice(keys.length - tail.length), tail, `step ${t}`);
@@ -117,10 +129,16 @@ test('answers are checked as whole numbers; empty ones are wrong', () => {
   for (const [text, n] of cases) assert.equal(parseAnswer(text), n, JSON.stringify(text));
   const { replay } = runs.tie;
   const view = createStepper(replay).view(6);
-  const cells = practiceCells(replay, view, { rows: 'all', estimates: 'terms' });
+  const cells = practiceCells(practiceStep(replay, view, { rows: 'all', estimates: 'terms' }));
   assert.equal(cells.length, 6 + 6 + 3 * 3 + 1 + 3);
   const right = Object.fromEntries(cells.map((c) => [c.key, String(c.answer)]));
-  assert.deepEqual(checkAnswers(cells, right), { verdicts: Object.fromEntries(cells.map((c) => [c.key, 'ok'])), wrong: 0, solved: true });
+  const all = checkAnswers(cells, right);
+  assert.deepEqual({ ...all, verdicts: { ...all.verdicts } }, { verdicts: Object.fromEntries(cells.map((c) => [c.key, 'ok'])), wrong: 0, solved: true });
+  // Any one cell wrong keeps the step from counting as solved.
+  for (const { key, answer } of cells) {
+    const one = checkAnswers(cells, { ...right, [key]: String(answer + 1) });
+    assert.deepEqual([one.verdicts[key], one.wrong, one.solved], ['wrong', 1, false], key);
+  }
   const { verdicts, wrong, solved } = checkAnswers(cells, { ...right, 'R:6': '12', 'seq:2': '' });
   assert.deepEqual([verdicts['R:6'], verdicts['seq:2'], verdicts.pos, wrong, solved], ['wrong', 'wrong', 'ok', 2, false]);
   const missing = { ...right };

@@ -7,6 +7,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
 import { buildGraph, graphLayout, longestPath } from '../../src/report/replay/js/graph-scene.js';
+import { graphItems } from '../../src/report/replay/js/graph-svg.js';
 import { decodeReplay, parseReplayData } from '../../src/report/replay/js/replay-data.js';
 import { createStepper } from '../../src/report/replay/js/stepping.js';
 import { sheetRangeProblem, worksheet } from '../../src/report/replay/js/worksheet.js';
@@ -31,6 +32,7 @@ function machineArcsOfTable(table) {
 }
 
 test('every step of ft06 and ta01: the graph\'s arcs, its longest path and the arcs added', () => {
+  let insertedCritical = 0;
   for (const { trace, replay } of Object.values(runs)) {
     const { N, MC, P, STEPS } = replay;
     const layout = graphLayout(replay);
@@ -64,6 +66,13 @@ test('every step of ft06 and ta01: the graph\'s arcs, its longest path and the a
       assert.equal(g.path.reduce((sum, k) => sum + P[k], 0), view.maxR, `length of the path after step ${t}`);
       if (t === STEPS) assert.equal(view.maxR, trace.cmax);
 
+      // The inserted operation is marked as on the longest path exactly when
+      // it is, in the scene and in its SVG item.
+      const op = view.step.op, inserted = g.nodes[op - 1];
+      assert.equal(inserted.critical, g.path.includes(op), `inserted ${op} after step ${t}`);
+      assert.equal('data-critical' in graphItems(g).find((it) => it.key === 'n' + op).attrs, inserted.critical);
+      if (inserted.critical) ++insertedCritical;
+
       // Added: exactly the machine arcs this step made; replaced: the one it broke.
       const now = new Set(machine);
       assert.deepEqual(g.arcs.filter((a) => a.added).map((a) => a.from + '-' + a.to).sort(), machine.filter((k) => !previous.has(k)).sort(), `added by step ${t}`);
@@ -72,6 +81,7 @@ test('every step of ft06 and ta01: the graph\'s arcs, its longest path and the a
       previous = now;
     }
   }
+  assert.ok(insertedCritical > 10, `inserted operations on the longest path: ${insertedCritical}`);
 });
 
 test('among equal longest paths, the smallest start and at a fork the smaller successor', () => {

@@ -4,7 +4,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
-import { candidateRows, topoOrder, traceTableText } from '../../src/report/replay/js/derive.js';
+import { candidateRows, changedOps, topoOrder, traceTableText } from '../../src/report/replay/js/derive.js';
 import { decodeReplay, parseReplayData } from '../../src/report/replay/js/replay-data.js';
 import { createStepper } from '../../src/report/replay/js/stepping.js';
 import { makePage, readTrace } from './support.mjs';
@@ -22,6 +22,12 @@ after(() => fs.rmSync(run.folder, { recursive: true, force: true }));
 function expectStep(stepper, t) {
   const view = stepper.view(t);
   const expected = trace.steps[t - 1];
+  // The changes panel's operations: exactly those whose R or Q the step's
+  // insertion changed (a level alone is no change to show).
+  const { before: B, after: A } = view;
+  const changed = [];
+  for (let k = 1; k <= replay.N; ++k) if (B.R[k] !== A.R[k] || B.Q[k] !== A.Q[k]) changed.push(k);
+  assert.deepEqual(changedOps(view), changed, `changes of step ${t}`);
   if (expected === null) {
     assert.equal(view.evaluated, false, `step ${t}`);
     return;

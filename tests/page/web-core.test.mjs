@@ -102,12 +102,15 @@ test('random instances: the trace of jobshop-insert byte for byte, or its messag
   assert.ok(traced >= 20 && refused >= 10, `${traced} traced, ${refused} refused`);
 });
 
-test('a line in the loader\'s refusal, and a run after it is whole again', { skip }, async () => {
+test('a line in the loader\'s refusal, nothing of the run before it to download, and a run after it is whole again', { skip }, async () => {
+  assert.equal(core.run(new TextEncoder().encode('jeden\n1 1\n1 5\n')).ok, true);
   const refusal = core.run(new TextEncoder().encode('dwa\n2 2\n1 3 2 4\n2 2 1 abc\n'));
   assert.deepEqual(refusal, {
     ok: false, line: 4,
     message: '\nBlad w pliku input.txt: niepoprawna liczba "abc": czas operacji 4 (zadanie 2).\n',
   });
+  assert.equal(core.traceParts(), null);
+  assert.equal(core.pageParts(), null);
   const text = fs.readFileSync(path.join(sourceDir, 'tests/golden/ft06.trace'));
   assert.equal(core.run(fs.readFileSync(path.join(sourceDir, 'examples/ft06/input.txt'))).ok, true);
   assert.ok((await bytesOf(core.traceParts())).equals(text));

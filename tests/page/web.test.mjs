@@ -9,9 +9,12 @@ import { test } from 'node:test';
 import { formatAddress, readAddress } from '../../src/driver/web/js/address.js';
 import { readGeneratorFields } from '../../src/driver/web/js/generator-form.js';
 import { CodeError, decodeInstance, encodeInstance, programText } from '../../src/driver/web/js/instance-code.js';
-import { createInstanceSource } from '../../src/driver/web/js/instance-source.js';
+import { createInstanceSource, nameText } from '../../src/driver/web/js/instance-source.js';
 import { webStrings } from '../../src/driver/web/js/web-strings.js';
-import { scratchFolder, sourceDir } from './support.mjs';
+import { decodeReplay, parseReplayData } from '../../src/report/replay/js/replay-data.js';
+import { createStepper } from '../../src/report/replay/js/stepping.js';
+import { estimateTraceBytes } from '../../src/driver/web/js/trace-size.js';
+import { makePage, scratchFolder, sourceDir } from './support.mjs';
 
 const INT32_MIN = -(2 ** 31), INT32_MAX = 2 ** 31 - 1;
 
@@ -59,6 +62,17 @@ test('instance codes: every instance comes back whole, any name bytes and any 32
   }
 });
 
+// Many jobs and no machines, or no jobs and many machines: no operation,
+// and no time spent on the jobs (the page froze on 2^31 - 1 jobs).
+test('instance codes and texts of instances without operations cost nothing', { timeout: 5000 }, () => {
+  for (const [jobs, machines] of [[INT32_MAX, 0], [0, INT32_MAX]]) {
+    const instance = { name: Uint8Array.of(120), jobs, machines, ops: new Int32Array() };
+    const code = encodeInstance(instance);
+    assert.deepEqual(decodeInstance(code), instance);
+    assert.equal(new TextDecoder().decode(programText(instance)), `x\n${jobs} ${machines}\n`);
+  }
+});
+
 test('instance codes: damaged, cut or foreign codes are refused as such', () => {
   const code = encodeInstance(edgeCases[4]);
   const refused = ['', '2' + code.slice(1), code.slice(0, 5) + '*' + code.slice(6), code + 'AAAA',
@@ -103,19 +117,22 @@ test('bundled instances: every benchmark up to 20 x 20, each giving back its fil
 });
 
 test('address: the instance and the step, and a bare step as the replay page writes it', () => {
+  const huge = '100000000000000000000000';
   const cases = [
     ['', { code: null, step: null }],
-    ['#17', { code: null, step: 17 }],
+    ['#17', { code: null, step: '17' }],
     ['#i=1abc_-', { code: '1abc_-', step: null }],
-    ['#i=1abc&step=5', { code: '1abc', step: 5 }],
-    ['#step=5&i=1abc', { code: '1abc', step: 5 }],
+    ['#i=1abc&step=5', { code: '1abc', step: '5' }],
+    ['#step=5&i=1abc', { code: '1abc', step: '5' }],
     ['#i=&step=x', { code: null, step: null }],
+    [`#i=1abc&step=${huge}`, { code: '1abc', step: huge }],
   ];
   for (const [hash, expected] of cases) assert.deepEqual(readAddress(hash), expected, hash);
-  for (const address of [{ code: '1xyz', step: 12 }, { code: '1xyz', step: null }, { code: null, step: 3 }]) {
+  for (const address of [{ code: '1xyz', step: '12' }, { code: '1xyz', step: null }, { code: null, step: '3' }, { code: '1xyz', step: huge }]) {
     assert.deepEqual(readAddress(formatAddress(address)), address);
   }
   assert.equal(formatAddress({ code: null, step: null }), '');
+  assert.equal(formatAddress({ code: '1xyz', step: 21 }), '#i=1xyz&step=21');
 });
 
 test('generator fields: the choices of jobshop-generate, and what is wrong with others', () => {
@@ -127,6 +144,9 @@ test('generator fields: the choices of jobshop-generate, and what is wrong with 
     [{ jobs: '0' }, { ok: false, field: 'jobs', key: 'web.gen.bad-count' }],
     [{ machines: '2.5' }, { ok: false, field: 'machines', key: 'web.gen.bad-count' }],
     [{ jobs: '5000', machines: '5000' }, { ok: false, field: 'machines', key: 'web.gen.too-many' }],
+    // The page's own limit, 2^20 operations, below jobshop-generate's.
+    [{ jobs: '1024', machines: '1024' }, { ok: true, jobs: 1024, machines: 1024, low: 1, high: 99, classSeed: null }],
+    [{ jobs: '1025', machines: '1024' }, { ok: false, field: 'machines', key: 'web.gen.too-many' }],
     [{ times: '9-5' }, { ok: false, field: 'times', key: 'web.gen.bad-times' }],
     [{ times: '0-5' }, { ok: false, field: 'times', key: 'web.gen.bad-times' }],
     [{ times: '1-2147483648' }, { ok: false, field: 'times', key: 'web.gen.bad-times' }],
@@ -135,6 +155,22 @@ test('generator fields: the choices of jobshop-generate, and what is wrong with 
     [{ seed: '-4' }, { ok: false, field: 'seed', key: 'web.gen.bad-seed' }],
   ];
   for (const [over, expected] of cases) assert.deepEqual(readGeneratorFields(fields(over)), expected, JSON.stringify(over));
+});
+
+// The trace's size, estimated from the replay, against jobshop-insert's
+// traces: a little above, never below.
+test('the trace\'s size is estimated within a few per cent', () => {
+  for (const [file, name] of [['examples/ft06/input.txt', 'ft06'], ['benchmarks/ta01.txt', 'ta01'], ['benchmarks/swv11.txt', 'swv11']]) {
+    const run = makePage(file, name);
+    try {
+      const replay = decodeReplay(parseReplayData(fs.readFileSync(run.data, 'utf8')));
+      const estimate = estimateTraceBytes(replay, createStepper(replay).view(replay.STEPS).after);
+      const ratio = estimate / fs.statSync(run.trace).size;
+      assert.ok(ratio >= 1 && ratio <= 1.08, `${name}: ${ratio}`);
+    } finally {
+      fs.rmSync(run.folder, { recursive: true, force: true });
+    }
+  }
 });
 
 test('instance source: bytes run as they came until the text is edited', () => {
@@ -147,6 +183,9 @@ test('instance source: bytes run as they came until the text is edited', () => {
   assert.deepEqual(source.bytesFor(normalize(text) + ' '), new TextEncoder().encode(normalize(text) + ' '));
   const utf8 = new TextEncoder().encode('\ufeffzadanie_\u0142 1 1 1 5');
   assert.equal(source.set(utf8).exact, true, 'a byte order mark is kept');
+  // The files' name as jobshop-insert takes it: the mark is part of it.
+  assert.equal(nameText(utf8.subarray(0, 13)), '\ufeffzadanie_\u0142');
+  assert.equal(nameText(Uint8Array.of(0x7a, 0xb3)), 'z\ufffd');
 });
 
 test('the panel\'s texts: every key it uses, in both languages with the same placeholders', () => {

@@ -37,6 +37,7 @@ enum RunStatus : int {
     kRunOk = 0,
     kRefusedByLoader = 1,  // the message is in the view, its line in web_line
     kRefusedByRun = 2,     // a cycle, or a replay too large: the message is in the view
+    kNoRun = 3,            // nothing to give: the last run was refused, or none was made
 };
 
 // The page's one session: the instance of the last run that succeeded and
@@ -161,9 +162,12 @@ EMSCRIPTEN_KEEPALIVE void web_replay_data() {
 
 // Piece `i` (0, 1, 2) of the last run's replay page: the page's text before
 // its data, the data, the text after it.
-EMSCRIPTEN_KEEPALIVE void web_page_piece(int i) {
+EMSCRIPTEN_KEEPALIVE int web_page_piece(int i) {
+    Show({});
+    if (!session.ready) return kNoRun;
     const std::vector<std::string_view> pieces = ReplayPagePieces(session.json);
-    Show(i >= 0 && static_cast<std::size_t>(i) < pieces.size() ? pieces[i] : std::string_view());
+    if (i >= 0 && static_cast<std::size_t>(i) < pieces.size()) Show(pieces[i]);
+    return kRunOk;
 }
 
 // The last run's instance: its name's bytes (web_instance_name), and its
@@ -187,7 +191,7 @@ EMSCRIPTEN_KEEPALIVE void web_instance_numbers() {
 // Writes the last run's whole trace, exactly as jobshop-insert writes it,
 // in chunks of `chunkSize` bytes through web_trace_chunk.
 EMSCRIPTEN_KEEPALIVE int web_trace(std::size_t chunkSize) {
-    if (!session.ready) return Refuse(kRefusedByRun, "");
+    if (!session.ready) return kNoRun;
     Model model = session.model;
     ChunkDestination traces(chunkSize, [](std::string_view chunk) {
         web_trace_chunk(chunk.data(), chunk.size());

@@ -13,11 +13,14 @@
 
 // Chunks of the trace handed over at a time: a few large ones cost no more
 // than one, and the core keeps only one.
-export const TRACE_CHUNK = 8 << 20;
+const TRACE_CHUNK = 8 << 20;
+
+// What the core answers when the last run was refused (WebCore.cpp).
+const NO_RUN = 3;
 
 // A call into a core that has failed (out of memory, most likely): the
 // module is left in an unknown state, so the page makes a new one.
-export class CoreFailure extends Error {}
+class CoreFailure extends Error {}
 
 // `factory` is the module's factory (JobshopCore, from emscripten's
 // -sMODULARIZE output); resolves to the core's interface.
@@ -70,7 +73,7 @@ export async function createCore(factory) {
     },
 
     // The last run's whole trace, as jobshop-insert writes it, in parts
-    // (Uint8Arrays) for a Blob.
+    // (Uint8Arrays) for a Blob; null when the last run was refused.
     traceParts(chunkSize = TRACE_CHUNK) {
       return call(() => {
         const parts = [];
@@ -80,18 +83,23 @@ export async function createCore(factory) {
         };
         const status = module._web_trace(chunkSize);
         module.onTraceChunk = null;
+        if (status === NO_RUN) return null;
         if (status !== 0) throw new CoreFailure(decoder.decode(view()));
         return parts;
       });
     },
 
     // The last run's replay page, as jobshop-replay writes it, in parts for
-    // a Blob.
+    // a Blob; null when the last run was refused.
     pageParts() {
-      return call(() => [0, 1, 2].map((i) => {
-        module._web_page_piece(i);
-        return view().slice();
-      }));
+      return call(() => {
+        const parts = [];
+        for (let i = 0; i < 3; ++i) {
+          if (module._web_page_piece(i) === NO_RUN) return null;
+          parts.push(view().slice());
+        }
+        return parts;
+      });
     },
 
     // Runs a small instance through the core once, so that the browser has

@@ -2,8 +2,12 @@
 // jobshop-generate's options (--jobs, --machines, --times LO-HI, and
 // --seed S or --taillard TIME_SEED MACHINE_SEED). No DOM.
 
-export const SEED_LIMIT = 2 ** 31 - 1; // seeds lie in 1 ... SEED_LIMIT - 1
-export const MAX_OPERATIONS = 2 ** 24; // as jobshop-generate
+import { MAX_CODE_OPERATIONS } from "./instance-code.js";
+
+const SEED_LIMIT = 2 ** 31 - 1; // seeds lie in 1 ... SEED_LIMIT - 1
+// The page runs at most this many operations (jobshop-generate makes up to
+// 2^24, which only the programs can take).
+const MAX_OPERATIONS = MAX_CODE_OPERATIONS;
 const INT32_MAX = 2 ** 31 - 1;
 
 const whole = (text) => (/^\s*\d+\s*$/.test(text) ? Number(text) : NaN);

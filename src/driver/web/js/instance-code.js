@@ -24,7 +24,7 @@
 // a job of 20 machines some 9 bytes: a 20 x 20 instance is about 700
 // characters.
 
-export const CODE_VERSION = "1";
+const CODE_VERSION = "1";
 
 // Decoding refuses more operations than a run of the page can replay, so a
 // damaged or hostile link cannot ask for endless memory.
@@ -129,10 +129,12 @@ function spread(ops, first) {
   return { low, width: bitsFor(high - low + 1) };
 }
 
-// True when every job visits machines 1 ... m once each.
+// True when every job visits machines 1 ... m once each (so too without
+// operations, at no cost however many jobs there are).
 function isPermutationPerJob(instance) {
   const { jobs, machines, ops } = instance;
   if (machines > MAX_PERMUTATION_MACHINES) return false;
+  if (machines === 0) return true;
   const seen = new Int32Array(machines + 1);
   for (let j = 0; j < jobs; ++j) {
     for (let k = 0; k < machines; ++k) {
@@ -146,8 +148,10 @@ function isPermutationPerJob(instance) {
 
 // Walks the positions of every job that visits each machine once, with the
 // machines it has not visited yet (`left`, increasing): `choose(left, at)`
-// gives the index in `left` of the machine of ops[at].
+// gives the index in `left` of the machine of ops[at]. Jobs without
+// operations make no choice.
 function walkChoices(jobs, machines, choose) {
+  if (machines === 0) return;
   const left = [];
   for (let j = 0; j < jobs; ++j) {
     left.length = 0;
@@ -261,11 +265,12 @@ export function decodeInstance(code) {
 
 // The instance as the program's input file, byte for byte as
 // jobshop-generate and jobshop-convert write it: the name, "n m", then one
-// line per job of "machine time" pairs.
+// line per job of "machine time" pairs. Without operations it is the name
+// and the counts alone (the program reads no more of it), however many jobs.
 export function programText(instance) {
   const { name, jobs, machines, ops } = instance;
   const lines = [`\n${jobs} ${machines}\n`];
-  for (let j = 0; j < jobs; ++j) {
+  for (let j = 0; j < jobs && machines > 0; ++j) {
     const pairs = [];
     for (let k = 0; k < machines; ++k) {
       const at = 2 * (j * machines + k);

@@ -24,3 +24,9 @@ export function createInstanceSource() {
     },
   };
 }
+
+// The name of an instance's files from its name's bytes, as jobshop-insert
+// takes it: every byte is part of the name, a byte order mark at its start
+// included; only bytes that are not UTF-8 become U+FFFD, since a download's
+// name is text.
+export const nameText = (bytes) => new TextDecoder("utf-8", { ignoreBOM: true }).decode(bytes);

@@ -11,13 +11,16 @@ import { startReplay } from "../../../report/replay/js/app.js";
 import { byId, copyText, download } from "../../../report/replay/js/dom.js";
 import { chooseLanguage, makeTranslator } from "../../../report/replay/js/lang.js";
 import { applyTexts, rememberLanguage, storedLanguage } from "../../../report/replay/js/lang-dom.js";
-import { parseReplayData } from "../../../report/replay/js/replay-data.js";
+import { decodeReplay, parseReplayData } from "../../../report/replay/js/replay-data.js";
+import { createStepper } from "../../../report/replay/js/stepping.js";
 import { pageStrings } from "../../../report/replay/js/strings.js";
 import { formatAddress, readAddress } from "./address.js";
 import { createCore } from "./core.js";
 import { drawSeed, readGeneratorFields } from "./generator-form.js";
 import { createInputPanel } from "./input-panel.js";
+import { nameText } from "./instance-source.js";
 import { decodeInstance, encodeInstance, programText } from "./instance-code.js";
+import { estimateTraceBytes } from "./trace-size.js";
 import { webStrings } from "./web-strings.js";
 
 // As jobshop-convert reads: far above any instance's text.
@@ -27,6 +30,12 @@ const MAX_FILE_BYTES = 64 << 20;
 const MAX_ADDRESS_CODE = 100000;
 const TRACE_SUFFIX = "_krok_po_kroku.txt";
 const PAGE_SUFFIX = "_krok_po_kroku.html";
+// A download larger than this is handed to the browser only once the
+// person knows its size and that the program writes it without the
+// browser's limits: Chromium cancelled a 520 MB file made by a page
+// without a word (the page cannot see it), when 166 MB ones went through
+// again and again.
+const LARGE_DOWNLOAD_BYTES = 256 * 2 ** 20;
 
 // The benchmark instances bundled with the page, [name, jobs, machines,
 // code] each (tools/bundle-instances.mjs).
@@ -60,10 +69,7 @@ const setState = (state) => {
 
 // The step in the address beside the instance's code (startReplay's hook).
 const address = {
-  read() {
-    const { step } = readAddress(location.hash);
-    return step === null ? "" : String(step);
-  },
+  read: () => readAddress(location.hash).step ?? "",
   write(t) {
     const wanted = formatAddress({ code: shown ? shown.code : null, step: t });
     if (location.hash !== wanted) history.replaceState(null, "", wanted || location.pathname + location.search);
@@ -145,11 +151,12 @@ async function run(bytes, step = null) {
   // A code takes at least a bit an operation: past MAX_ADDRESS_CODE
   // operations it is not even made.
   const code = instance.jobs * instance.machines <= MAX_ADDRESS_CODE ? encodeInstance(instance) : "";
-  const name = new TextDecoder().decode(instance.name);
-  shown = { bytes, text: panel.text(), name, code: code && code.length <= MAX_ADDRESS_CODE ? code : null };
+  const name = nameText(instance.name);
+  const data = parseReplayData(result.json);
+  shown = { bytes, text: panel.text(), name, data, code: code && code.length <= MAX_ADDRESS_CODE ? code : null };
   history.replaceState(null, "", formatAddress({ code: shown.code, step }) || location.pathname + location.search);
   document.body.classList.remove("no-replay");
-  replay = startReplay(parseReplayData(result.json), { lang, strings: [webStrings], address });
+  replay = startReplay(data, { lang, strings: [webStrings], address });
   panel.enableDownloads(true);
   panel.setDownloadStatus(null);
   panel.setStatus({ key: "web.state.ready", vars: { name } });
@@ -219,6 +226,26 @@ async function generate(fields) {
   runBytes(bytes);
 }
 
+// The trace's size, estimated from the run's replay before it is made.
+function traceSize(data) {
+  const decoded = decodeReplay(data);
+  const final = decoded.STEPS > 0 ? createStepper(decoded).view(decoded.STEPS).after : { R: [], Q: [] };
+  return estimateTraceBytes(decoded, final);
+}
+
+// Whether a file of `size` bytes goes to the browser: at once when it is
+// not large, else only when the person, told its size and the program that
+// writes it without the browser's limits, still wants it. Returns what the
+// download status says once the file is handed over (null: nothing), or
+// false for no download.
+function askToDownload(file, size, program) {
+  if (size <= LARGE_DOWNLOAD_BYTES) return null;
+  const vars = { file, mb: Math.round(size / 1e6), program };
+  if (window.confirm(tr.t("web.download.large", vars))) return { key: "web.download.large-given", vars };
+  panel.setDownloadStatus({ key: "web.download.large-declined", vars });
+  return false;
+}
+
 async function save(kind) {
   if (!shown) return;
   const { name } = shown;
@@ -226,6 +253,11 @@ async function save(kind) {
     download("input.txt", new Blob([shown.bytes], { type: "text/plain" }));
     return;
   }
+  const file = name + (kind === "trace" ? TRACE_SUFFIX : PAGE_SUFFIX);
+  // The trace's size is estimated before it is made; the page's is known
+  // once its pieces are out of the core.
+  const told = kind === "trace" ? askToDownload(file, traceSize(shown.data), "jobshop-insert") : null;
+  if (told === false) return;
   panel.setDownloadStatus({ key: "web.state.saving" });
   try {
     const ready = await core;
@@ -235,11 +267,15 @@ async function save(kind) {
       performance.mark("trace-start");
       const trace = new Blob(ready.traceParts(), { type: "text/plain" });
       performance.mark("trace-made");
-      download(name + TRACE_SUFFIX, trace);
+      download(file, trace);
+      panel.setDownloadStatus(told);
     } else {
-      download(name + PAGE_SUFFIX, new Blob(ready.pageParts(), { type: "text/html" }));
+      const parts = ready.pageParts();
+      const pageTold = askToDownload(file, parts.reduce((sum, part) => sum + part.length, 0), "jobshop-replay");
+      if (pageTold === false) return;
+      download(file, new Blob(parts, { type: "text/html" }));
+      panel.setDownloadStatus(pageTold);
     }
-    panel.setDownloadStatus(null);
   } catch (e) {
     coreFailed();
   }

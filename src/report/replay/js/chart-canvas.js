@@ -99,12 +99,6 @@ function drawItem(ctx, it, pen) {
       useStroke(ctx, pen, it);
       ctx.strokeRect(it.x, it.y, it.w, it.h);
     }
-  } else if (it.t === "line") {
-    useStroke(ctx, pen, it);
-    ctx.beginPath();
-    ctx.moveTo(it.x1, it.y1);
-    ctx.lineTo(it.x2, it.y2);
-    ctx.stroke();
   } else {
     use(ctx, pen, "font", (it.weight || "normal") + " " + it.size + "px system-ui, sans-serif");
     use(ctx, pen, "textAlign", it.anchor === "middle" ? "center" : it.anchor === "end" ? "right" : "left");
@@ -139,9 +133,31 @@ export function drawCanvas(canvas, sc) {
       drawBoxes(ctx, items.slice(i, end));
       pen = {};
       i = end;
-      continue;
+    } else if (items[i].t === "line") {
+      i = drawLines(ctx, items, i, pen);
+    } else {
+      // Text less than a device pixel high cannot be read: a chart of
+      // thousands of machines squeezed into the canvas's limits skips it.
+      if (items[i].t !== "text" || items[i].size * dpr >= 1) drawItem(ctx, items[i], pen);
+      ++i;
     }
-    drawItem(ctx, items[i++], pen);
   }
   ctx.globalAlpha = 1;
+}
+
+// The lines from items[i] on that share one pen, as one path; returns the
+// index after them.
+function drawLines(ctx, items, i, pen) {
+  const first = items[i];
+  use(ctx, pen, "globalAlpha", first.opacity ?? 1);
+  useStroke(ctx, pen, first);
+  ctx.beginPath();
+  for (; i < items.length; ++i) {
+    const it = items[i];
+    if (it.t !== "line" || it.stroke !== first.stroke || it.sw !== first.sw || it.dash !== first.dash || it.opacity !== first.opacity) break;
+    ctx.moveTo(it.x1, it.y1);
+    ctx.lineTo(it.x2, it.y2);
+  }
+  ctx.stroke();
+  return i;
 }

@@ -24,7 +24,7 @@ const MAX_W = 30000, MAX_PX = 200, LABEL_PX_PER_CHAR = 6.6;
 // The smallest step of 1, 2 or 5 times a power of ten (at least 1: times are
 // integers) that keeps tick labels of `chars` characters apart at `px`
 // pixels per unit, so the ticks never outnumber what the width holds.
-export function niceTick(px, chars = 1) {
+function niceTick(px, chars = 1) {
   const min = Math.max(56, chars * LABEL_PX_PER_CHAR + 16) / px;
   let step = 1;
   while (step * 5 < min) step *= 10;
@@ -68,12 +68,13 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
     items.push({ t: "line", x1: X(x), y1: TOP - 4, x2: X(x), y2: TOP + MC * ROW_H, stroke: "#e2e2e2", sw: 1 });
     items.push({ t: "text", x: X(x), y: TOP - 8, s: String(x), size: 11, anchor: "middle", fill: "#444" });
   }
-  for (let i = 1; i <= MC; ++i) {
-    const y = TOP + (i - 1) * ROW_H;
-    if (i === v.step.machine) items.push({ t: "rect", x: LEFT, y, w: W - LEFT, h: ROW_H, fill: "#f3f0e4" });
-    items.push({ t: "text", x: 6, y: y + ROW_H / 2 + 4, s: "M" + i, size: 12, anchor: "start", fill: "#222" });
-    items.push({ t: "line", x1: LEFT, y1: y + ROW_H, x2: X(maxEnd), y2: y + ROW_H, stroke: "#d0d0d0", sw: 1 });
-  }
+  // The step's machine's row, then the rows' lines, then their names: runs
+  // of alike items, which the canvas draws in one go (many machines make
+  // many rows).
+  const rowY = (i) => TOP + (i - 1) * ROW_H;
+  items.push({ t: "rect", x: LEFT, y: rowY(v.step.machine), w: W - LEFT, h: ROW_H, fill: "#f3f0e4" });
+  for (let i = 1; i <= MC; ++i) items.push({ t: "line", x1: LEFT, y1: rowY(i) + ROW_H, x2: X(maxEnd), y2: rowY(i) + ROW_H, stroke: "#d0d0d0", sw: 1 });
+  for (let i = 1; i <= MC; ++i) items.push({ t: "text", x: 6, y: rowY(i) + ROW_H / 2 + 4, s: "M" + i, size: 12, anchor: "start", fill: "#222" });
   const overlay = [];  // drawn over all operations: labels and highlights
   for (let i = 1; i <= MC; ++i) {
     const y = TOP + (i - 1) * ROW_H + 3, h = ROW_H - 6;
@@ -98,8 +99,11 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
   items.push(...overlay);
   const cx = X(v.maxR);
   items.push({ t: "line", x1: cx, y1: TOP - 4, x2: cx, y2: TOP + MC * ROW_H + 4, stroke: "#000", sw: 1.5, dash: "6 3" });
+  // Right of the line, or left of it where a long number would leave the
+  // picture (bold digits of 12 px are about 7.5 px wide).
   const label = v.final ? "Cmax = " + replay.cmax : "max R = " + v.maxR;
-  items.push({ t: "text", x: cx + 4, y: TOP + MC * ROW_H + 16, s: label, size: 12, anchor: "start", fill: "#000", weight: "bold" });
+  const right = cx + 4 + label.length * 7.5 <= W;
+  items.push({ t: "text", x: right ? cx + 4 : cx - 4, y: TOP + MC * ROW_H + 16, s: label, size: 12, anchor: right ? "start" : "end", fill: "#000", weight: "bold" });
   return { W, H, items, boxes, px, fitted };
 }
 

@@ -73,46 +73,39 @@ export function maxTermText(part) {
   return "max(" + part.terms.map((x) => named(x) + "=" + x.value).join(", ") + ") = " + part.value;
 }
 
-// The derivation of the practice cell `key` (R:<op>, Q:<op>, est:<b>,
-// head:<b>, tail:<b>, pos, seq:<i>), or null for a key of no such cell.
-export function derivationOf(explained, key) {
-  const [kind, arg] = key.split(":");
-  const n = Number(arg);
-  if (kind === "R" || kind === "Q") return explained[kind](n);
-  if (kind === "est") return explained.estimate(n);
-  if (kind === "head" || kind === "tail") return { ...explained.estimate(n), kind };
-  if (kind === "pos") return explained.choice();
-  if (kind === "seq") return { ...explained.sequence(), place: n };
-  return null;
+// The texts of the derivations, by their kind; the formulas are the same in
+// every language, translator `tr` gives the words.
+const TEXTS = {
+  R: rqText,
+  Q: rqText,
+  head: termText,
+  tail: termText,
+  est: (d, tr) => tr.t("derive.position", { b: d.position }) + ": " + maxNamed(d.head) + " + p + " + maxNamed(d.tail) + " = " +
+    maxValues(d.head) + " + " + operand(d.p) + " + " + maxValues(d.tail) + " = " +
+    d.head.value + " + " + operand(d.p) + " + " + operand(d.tail.value) + " = " + d.value,
+  pos: (d, tr) => {
+    if (d.empty) return tr.t("derive.pos-empty", { machine: d.machine });
+    return tr.t("derive.pos-estimates", { last: d.estimates.length, estimates: d.estimates.join(", ") }) + " " +
+      (d.ties.length === 1 ? tr.t("derive.pos-one", { best: d.best, b: d.position }) :
+        tr.t("derive.pos-tie", { best: d.best, ties: d.ties.join(", "), b: d.position }));
+  },
+  seq: (d, tr) => tr.t("derive.seq", {
+    machine: d.machine, before: d.before.length > 0 ? d.before.join(" ") : tr.t("derive.seq-empty"),
+    op: d.op, b: d.position, after: d.after.join(" "),
+  }) + (d.place ? " " + tr.t("derive.seq-place", { i: d.place, k: d.after[d.place - 1] }) : ""),
+};
+
+function rqText(d) {
+  return d.kind + "[" + d.op + "] = " + maxNamed(d) + " + p = " + maxValues(d) + " + " + operand(d.p) + " = " + d.value;
 }
 
-// A derivation as a line of text, in the language of translator `tr`
-// (which gives the words; the formulas are the same in every language).
+// One max term of an estimate (d.kind is "head" or "tail").
+function termText(d, tr) {
+  const part = d[d.kind];
+  return tr.t("derive.position", { b: d.position }) + ": " + maxNamed(part) + " = " + maxValues(part) + " = " + part.value;
+}
+
+// A derivation as a line of text, in the language of translator `tr`.
 export function derivationText(d, tr) {
-  switch (d.kind) {
-    case "R":
-    case "Q":
-      return d.kind + "[" + d.op + "] = " + maxNamed(d) + " + p = " + maxValues(d) + " + " + operand(d.p) + " = " + d.value;
-    case "head":
-    case "tail": {
-      const part = d[d.kind];
-      return tr.t("derive.position", { b: d.position }) + ": " + maxNamed(part) + " = " + maxValues(part) + " = " + part.value;
-    }
-    case "est":
-      return tr.t("derive.position", { b: d.position }) + ": " + maxNamed(d.head) + " + p + " + maxNamed(d.tail) + " = " +
-        maxValues(d.head) + " + " + operand(d.p) + " + " + maxValues(d.tail) + " = " +
-        d.head.value + " + " + operand(d.p) + " + " + operand(d.tail.value) + " = " + d.value;
-    case "pos":
-      if (d.empty) return tr.t("derive.pos-empty", { machine: d.machine });
-      return tr.t("derive.pos-estimates", { last: d.estimates.length, estimates: d.estimates.join(", ") }) + " " +
-        (d.ties.length === 1 ? tr.t("derive.pos-one", { best: d.best, b: d.position }) :
-          tr.t("derive.pos-tie", { best: d.best, ties: d.ties.join(", "), b: d.position }));
-    case "seq":
-      return tr.t("derive.seq", {
-        machine: d.machine, before: d.before.length > 0 ? d.before.join(" ") : tr.t("derive.seq-empty"),
-        op: d.op, b: d.position, after: d.after.join(" "),
-      }) + (d.place ? " " + tr.t("derive.seq-place", { i: d.place, k: d.after[d.place - 1] }) : "");
-    default:
-      return "";
-  }
+  return d && Object.hasOwn(TEXTS, d.kind) ? TEXTS[d.kind](d, tr) : "";
 }

@@ -2,9 +2,10 @@
 
 export const byId = (id) => document.getElementById(id);
 
-// Writes an element's text only when it changes: writing it again, even
-// the same, makes the browser lay it out again.
+// Writes an element's text (or number) only when it changes: writing it
+// again, even the same, makes the browser lay it out again.
 export function setText(element, text) {
+  text = String(text);
   if (element.textContent !== text) element.textContent = text;
 }
 

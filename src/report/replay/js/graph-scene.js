@@ -6,15 +6,15 @@
 import { machineLinks } from "./derive.js";
 
 // Bigger instances get a note instead: their graph is no longer readable.
-export const GRAPH_LIMIT = 15;
+const GRAPH_LIMIT = 15;
 export const graphFits = (replay) => replay.J <= GRAPH_LIMIT && replay.MC <= GRAPH_LIMIT;
 
 // Machine arcs: Paul Tol's "muted" scheme (distinguishable with colour
 // vision deficiencies, dark enough for thin lines) and dash patterns of
 // another period, so machines of one colour differ in dashes; every node
 // also names its machine, which tells an arc's machine without colour.
-export const MACHINE_COLOURS = ["#CC6677", "#332288", "#DDCC77", "#117733", "#88CCEE", "#882255", "#44AA99", "#999933", "#AA4499"];
-export const MACHINE_DASHES = ["", "8 4", "2 3", "8 3 2 3", "8 3 2 3 2 3"];
+const MACHINE_COLOURS = ["#CC6677", "#332288", "#DDCC77", "#117733", "#88CCEE", "#882255", "#44AA99", "#999933", "#AA4499"];
+const MACHINE_DASHES = ["", "8 4", "2 3", "8 3 2 3", "8 3 2 3 2 3"];
 export const machineStyle = (i) => ({
   stroke: MACHINE_COLOURS[(i - 1) % MACHINE_COLOURS.length],
   dash: MACHINE_DASHES[(i - 1) % MACHINE_DASHES.length],

@@ -92,7 +92,7 @@ const attributes = (attrs) => Object.entries(attrs).map(([k, v]) => ` ${k}="${es
 
 // An item is <g attrs><g>inner</g><text label.attrs>label.text</text></g>,
 // the label only where there is one.
-export const itemMarkup = (it) =>
+const itemMarkup = (it) =>
   "<g" + attributes(it.attrs) + "><g>" + it.inner + "</g>" + (it.label ? "<text" + attributes(it.label.attrs) + ">" + esc(it.label.text) + "</text>" : "") + "</g>";
 
 // The root element's own attributes, the same in the page and in a file.

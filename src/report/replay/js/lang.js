@@ -8,11 +8,11 @@
 // without touching anyone else's.
 
 export const LANGUAGES = ["pl", "en"];
-export const DEFAULT_LANGUAGE = "pl";
+const DEFAULT_LANGUAGE = "pl";
 
 // The plural form an integer count takes. Polish: 1 zadanie; 2-4, 22-24,
 // 102-104 zadania; 0, 5-21, 25-31, 112-114 zadań.
-export function pluralForm(lang, n) {
+function pluralForm(lang, n) {
   const a = Math.abs(n);
   if (lang === "pl") {
     if (a === 1) return "one";

@@ -2,8 +2,8 @@
 // it) turned into the instance's tables, 1-based like the program's (entry 0
 // = none), and the map from steps to evaluations. No DOM.
 
-export const FORMAT = "jobshop-replay";
-export const VERSION = 1;
+const FORMAT = "jobshop-replay";
+const VERSION = 1;
 
 // The data, or null when `text` is not data of this format.
 export function parseReplayData(text) {

@@ -9,7 +9,7 @@ const FIELDS = ["R", "Q", "L"];
 // (forward adds them, backward subtracts them) or reloaded from the nearest
 // full snapshot, so reaching any evaluation costs at most snapshotEvery/2
 // change lists.
-export function createEvaluationCursor(replay) {
+function createEvaluationCursor(replay) {
   const { N, evaluations: ev } = replay;
   const cursor = { at: -1, R: new Float64Array(N + 2), Q: new Float64Array(N + 2), L: new Float64Array(N + 2) };
   const applyChanges = (e, sign) => {
@@ -44,7 +44,7 @@ export function createEvaluationCursor(replay) {
 // Machine sequences after `step` steps (rows[i] for machine i, rows[0]
 // unused), moved one step at a time: a step inserts at its position,
 // undoing it removes that position.
-export function createSequenceCursor(replay) {
+function createSequenceCursor(replay) {
   const cursor = { step: 0, rows: [] };
   for (let i = 0; i <= replay.MC; ++i) cursor.rows.push([]);
   cursor.moveTo = (t) => {

@@ -15,9 +15,10 @@ export function createTablePanel(page) {
   table.reserve(N);
   const topoLines = new WindowedLines(topo, page.signal);
   const perm = byId("perm");
-  perm.replaceChildren();
-  const permLines = [null], permRows = [];
-  for (let i = 1; i <= MC; ++i) permLines.push(perm.appendChild(document.createElement("div")));
+  // Built apart and put in at once: many machines make many lines.
+  const permLines = [null], permRows = [], lines = document.createDocumentFragment();
+  for (let i = 1; i <= MC; ++i) permLines.push(lines.appendChild(document.createElement("div")));
+  perm.replaceChildren(lines);
   let shown = null;
 
   byId("copy-table").onclick = async () => {

@@ -192,7 +192,7 @@ export class WindowedTable extends ScrollWindow {
 // line as its width holds. The style makes a line LINE_PX high and its font
 // monospaced, so a line of n numbers of d digits is n * (d + 1) - 1
 // characters wide at most.
-export const LINE_PX = 17;
+const LINE_PX = 17;
 
 export class WindowedLines extends ScrollWindow {
   constructor(box, signal) {
