@@ -35,11 +35,11 @@ set(REPLAY_PAGE_DIR ${PROJECT_SOURCE_DIR}/src/report/replay)
 set(REPLAY_PAGE_MODULES
     lang strings replay-data stepping derive
     chart-scene chart-svg
-    graph-strings graph-scene graph-svg worksheet
+    graph-strings graph-scene graph-svg ask worksheet paging
     dom lang-dom windowed-table chart-canvas
     derivation explain steps-csv practice explain-strings practice-strings practice-store
     operation-panel changes-panel chart-panel table-panel
-    order-panel practice-panel graph-panel sheet-panel print
+    order-panel practice-panel graph-panel sheet-render sheet-panel print
     a11y-strings
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
@@ -56,6 +56,26 @@ add_custom_command(
             -P ${CMAKE_CURRENT_LIST_DIR}/EmbedFile.cmake
     DEPENDS ${REPLAY_PAGE} ${CMAKE_CURRENT_LIST_DIR}/EmbedFile.cmake
     COMMENT "Embedding the replay page"
+    VERBATIM)
+
+# The worksheets and the answer key of a class set (jobshop-class): the
+# same worksheet modules with a start of their own, carried by the library
+# as ClassSheetsTemplate().
+set(CLASS_SHEETS_MODULES lang strings replay-data stepping derive graph-strings graph-scene ask worksheet paging
+    sheet-render class-main)
+list(TRANSFORM CLASS_SHEETS_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
+list(TRANSFORM CLASS_SHEETS_MODULES APPEND .js)
+set(CLASS_SHEETS_PAGE ${CMAKE_CURRENT_BINARY_DIR}/generated/class-sheets.html)
+set(CLASS_SHEETS_CPP ${CMAKE_CURRENT_BINARY_DIR}/generated/ClassSheetsTemplate.cpp)
+jobshop_join_page(OUTPUT ${CLASS_SHEETS_PAGE} SHELL ${REPLAY_PAGE_DIR}/class-sheets.html
+                  MODULES ${CLASS_SHEETS_MODULES})
+add_custom_command(
+    OUTPUT ${CLASS_SHEETS_CPP}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${CLASS_SHEETS_PAGE} -DOUTPUT=${CLASS_SHEETS_CPP}
+            -DFUNCTION=ClassSheetsTemplate -DHEADER=report/ClassSet.h
+            -P ${CMAKE_CURRENT_LIST_DIR}/EmbedFile.cmake
+    DEPENDS ${CLASS_SHEETS_PAGE} ${CMAKE_CURRENT_LIST_DIR}/EmbedFile.cmake
+    COMMENT "Embedding the class sheets page"
     VERBATIM)
 
 # The modules' own tests, under node's test runner, where node is installed
