@@ -64,10 +64,10 @@ constexpr FileNames kEnglishNames{"worksheets", "key", "roster.csv", "instances"
 constexpr const char* kMoodleName = "moodle.xml";
 
 void DefineOptions(CLI::App& app, ClassOptions& o) {
-    const auto range = [](std::string what) {
+    const auto range = [](std::string name, std::string what) {
         return CLI::Validator(
             [what](const std::string& text) { return ParseRange(text) ? "" : "expected " + what; },
-            "A-B");
+            name);
     };
     app.add_option("--students", o.students, "Number of students: one variant each")
         ->required()
@@ -77,12 +77,12 @@ void DefineOptions(CLI::App& app, ClassOptions& o) {
         ->required()
         ->check(CLI::Range(1, kMaxSize));
     app.add_option("--times", o.times, "Range of processing times (default: 1-9)")
-        ->check(range("LO-HI with 1 <= LO <= HI <= 2147483647"));
+        ->check(range("LO-HI", "LO-HI with 1 <= LO <= HI <= 2147483647"));
     app.add_option("--seed", o.seed,
                    "Seed of the set, as jobshop-generate's (default: drawn at random)")
         ->check(CLI::Range(std::int64_t{1}, std::int64_t{TaillardRandom::kModulus} - 1));
     app.add_option("--steps", o.steps, "Steps of the exercise (default: every step, at most 10)")
-        ->check(range("A-B with 1 <= A <= B"));
+        ->check(range("A-B", "A-B with 1 <= A <= B"));
     app.add_option(
         "--ask", o.ask,
         "What the sheets and the quiz ask, comma-separated: rq, links, topo, uv, est, terms, "

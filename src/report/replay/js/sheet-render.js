@@ -48,7 +48,8 @@ function boxes(step, prefix, values) {
 function sheetBlocks(ws, tr, options) {
   const { t, count } = tr;
   const blocks = [];
-  const add = (e, glue = false) => blocks.push({ el: e, glue, table: e.tagName === "TABLE" });
+  // A glued table moves as a whole with what it is glued to.
+  const add = (e, glue = false) => blocks.push({ el: e, glue, table: !glue && e.tagName === "TABLE" });
   const titleKey = (ws.key ? "sheet.key-title" : "sheet.title") + (ws.from === ws.to ? "-one" : "");
   add(el("h1", "s-title", t(titleKey, { name: ws.name, from: ws.from, to: ws.to })));
   const field = (label, cls) => el("span", "s-field " + cls, label + " ", el("span", "s-blank", ""));
@@ -76,11 +77,12 @@ function sheetBlocks(ws, tr, options) {
       add(table("s-steptable", header, s.table.map((cells) => el("tr", "", ...cells.map((c, i) => cell(s, i in TABLE_CELLS ? TABLE_CELLS[i] + ":" + cells[0] : null, c))))));
       add(el("h3", "", t("sheet.candidates", s), ...points(tr, countOf(s, (k) => /^(u|v|head|tail|est):/.test(k)))), true);
       add(table("s-candidates cols-" + columns.length, columns.map((i) => candidateHeader[i]), s.candidates.map((r) =>
-        el("tr", r.chosen ? "chosen" : "", ...columns.map((i) => cell(s, i in CANDIDATE_CELLS ? CANDIDATE_CELLS[i] + ":" + r.cells[0] : null, r.cells[i]))))));
+        el("tr", r.chosen ? "chosen" : "", ...columns.map((i) => cell(s, i in CANDIDATE_CELLS ? CANDIDATE_CELLS[i] + ":" + r.cells[0] : null, r.cells[i]))))), true);
+      // The positions, the choice and the sequence: one answer on one page.
       add(el("p", "s-line", t("sheet.position") + " ",
-        "pos" in s.answers ? answerIn("span", "box", "pos", s.answers.pos, s.t) : el("span", "box", s.position), ...points(tr, countOf(s, (k) => k === "pos"))));
+        "pos" in s.answers ? answerIn("span", "box", "pos", s.answers.pos, s.t) : el("span", "box", s.position), ...points(tr, countOf(s, (k) => k === "pos"))), true);
     } else {
-      add(el("p", "s-note", t("sheet.empty-machine", s)));
+      add(el("p", "s-note", t("sheet.empty-machine", s)), true);
     }
     add(el("p", "s-line", t("sheet.sequence", s) + " ", ...boxes(s, "seq", s.sequence), ...points(tr, countOf(s, (k) => k.startsWith("seq:")))));
   }
