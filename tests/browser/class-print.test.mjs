@@ -125,6 +125,11 @@ test('a class set prints with chromium: each variant on its pages, the key pagin
     await page.goto(`file://${path.join(dir, set.files[0] + '.html')}`);
     const overflowing = await page.$$eval('.paper-body', (bodies) => bodies.filter((b) => b.scrollHeight > b.clientHeight + 1).length);
     assert.equal(overflowing, 0);
+    // No variant ends on a nearly empty page.
+    const lastPages = await page.$$eval('.paper', (papers) => papers.filter((p) => /(\d+) (z|of) \1$/.test(p.querySelector('.paper-foot').textContent))
+      .map((p) => { const body = p.querySelector('.paper-body'); return (body.lastElementChild.getBoundingClientRect().bottom - body.getBoundingClientRect().top) / body.clientHeight; }));
+    assert.equal(lastPages.length, data.variants.length);
+    for (const fill of lastPages) assert.ok(fill >= 0.25, `a last page filled ${fill.toFixed(2)}`);
     assert.deepEqual(errors, []);
     await page.close();
   }

@@ -101,7 +101,7 @@ test('a class set: the sheets ask the quiz\'s cells with its answers, and the li
   }
 });
 
-test('pages: a heading stays with what follows, a table that fits a page is not split, a longer one is', () => {
+test('pages: a heading stays with what follows, a table that fits a page is not split, a longer one is, the last page is not left nearly empty', () => {
   const text = (h, glue = false) => ({ h, glue });
   const table = (head, rows, glue = false) => ({ h: head + rows.reduce((s, x) => s + x, 0), glue, table: { head, extra: 0, rows } });
   const cases = [
@@ -114,7 +114,11 @@ test('pages: a heading stays with what follows, a table that fits a page is not 
     // ... and on a new page when they do not.
     { blocks: [text(60), text(10, true), table(10, Array(12).fill(10))], pages: [[0], [1, '2:0-8'], ['2:8-12']] },
     // A block taller than a page still gets one.
-    { blocks: [text(150), text(20)], pages: [[0], [1]] },
+    { blocks: [text(150), text(30)], pages: [[0], [1]] },
+    // A nearly empty last page takes whole units from the page before.
+    { blocks: [text(30), text(30), text(10, true), text(30), text(15)], pages: [[0, 1], [2, 3, 4]] },
+    // ... but not a piece of a split table.
+    { blocks: [table(10, Array(12).fill(10)), text(10)], pages: [['0:0-9'], ['0:9-12', 1]] },
   ];
   for (const { blocks, pages } of cases) {
     const laid = layOutPages(blocks, 100).map((page) =>
