@@ -30,8 +30,9 @@ namespace fs = std::filesystem;
 
 constexpr Voice kVoice{"jobshop-class", kClassSynopsis};
 
-// A course's class, with room to spare; each variant is a file of its own.
-constexpr std::int32_t kMaxStudents = 1000;
+// The largest lecture group, with room to spare; each variant is a file of
+// its own and a few pages of the one print.
+constexpr std::int32_t kMaxStudents = 300;
 // The sheets show the schedule graph's tables for at most 15 x 15, and a
 // sheet of more than 10 steps is more than one sitting works through (the
 // replay page's worksheet keeps the same limits).
