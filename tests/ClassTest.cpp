@@ -366,16 +366,24 @@ TEST(Class, RefusesWhatCannotMakeASet) {
         EXPECT_EQ(refused.status, 2) << message;
         EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
     }
-    // Without chromium on the path, --pdf names the package and writes nothing.
+    // Without chromium on the path, --pdf names the package; with one that
+    // fails, it says what the browser said. Neither writes anything.
+    TempFolder bin;
+    testing::WriteText(bin / "chromium", "#!/bin/sh\necho 'cannot open display' >&2\nexit 3\n");
+    fs::permissions(bin / "chromium", fs::perms::owner_all);
     const char* path = std::getenv("PATH");
     const std::string saved = path ? path : "";
-    ::setenv("PATH", folder.path().c_str(), 1);
-    const auto noBrowser =
-        Class({"--students", "2", "--jobs", "3", "--machines", "3", "--pdf", "-o", out});
-    ::setenv("PATH", saved.c_str(), 1);
-    EXPECT_EQ(noBrowser.status, 1);
-    EXPECT_NE(noBrowser.err.find("apt-get install chromium"), std::string::npos) << noBrowser.err;
-    EXPECT_EQ(FolderContent(folder.path()), std::vector<std::string>{});
+    for (const auto& [dir, message] :
+         {std::pair{folder.path(), "apt-get install chromium"},
+          std::pair{bin.path(), "did not print arkusze.html: cannot open display"}}) {
+        ::setenv("PATH", dir.c_str(), 1);
+        const auto failed =
+            Class({"--students", "2", "--jobs", "3", "--machines", "3", "--pdf", "-o", out});
+        ::setenv("PATH", saved.c_str(), 1);
+        EXPECT_EQ(failed.status, 1);
+        EXPECT_NE(failed.err.find(message), std::string::npos) << failed.err;
+        EXPECT_EQ(FolderContent(folder.path()), std::vector<std::string>{});
+    }
 }
 
 TEST(Class, RosterLinksOpenEachVariantInPractice) {

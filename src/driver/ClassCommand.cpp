@@ -178,53 +178,92 @@ std::string ReadWhole(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-int MakeClass(const ClassOptions& o, Command& command) {
-    if (auto problem = TitleProblem(o.title)) return command.UsageError(*problem);
-    if (auto problem = BaseUrlProblem(o.baseUrl)) return command.UsageError(*problem);
-    ClassSet set;
+// The set the options describe, its variants still to make; or why the
+// options make none, as a usage error.
+std::optional<std::string> SetFromOptions(const ClassOptions& o, ClassSet& set) {
+    if (auto problem = TitleProblem(o.title)) return problem;
+    if (auto problem = BaseUrlProblem(o.baseUrl)) return problem;
     set.title = o.title;
     set.english = o.lang == "en";
-    if (o.ask.empty()) {
-        set.ask = DefaultAsk();
-    } else {
+    set.ask = DefaultAsk();
+    if (!o.ask.empty()) {
         std::string unknown;
         const std::optional<Ask> ask = ParseAsk(o.ask, unknown);
+        if (!ask && unknown.empty()) return "--ask: name at least one part";
         if (!ask) {
-            return command.UsageError(
-                unknown.empty() ? "--ask: name at least one part"
-                                : "--ask: no part is called '" + unknown +
-                                      "' (rq, links, topo, uv, est, terms, pos, seq, cmax)");
+            return "--ask: no part is called '" + unknown +
+                   "' (rq, links, topo, uv, est, terms, pos, seq, cmax)";
         }
         set.ask = *ask;
     }
     const std::int32_t steps = o.jobs * o.machines;
+    const std::string size = std::to_string(o.jobs) + " x " + std::to_string(o.machines);
     if (o.steps.empty()) {
         if (steps > kMaxSteps) {
-            return command.UsageError("--steps A-B is needed: a " + std::to_string(o.jobs) + " x " +
-                                      std::to_string(o.machines) + " instance has " +
-                                      std::to_string(steps) + " steps, a sheet at most " +
-                                      std::to_string(kMaxSteps));
+            return "--steps A-B is needed: a " + size + " instance has " + std::to_string(steps) +
+                   " steps, a sheet at most " + std::to_string(kMaxSteps);
         }
         set.from = 1;
         set.to = steps;
-    } else {
-        std::tie(set.from, set.to) = *ParseRange(o.steps);
-        if (set.to > steps) {
-            return command.UsageError("--steps: a " + std::to_string(o.jobs) + " x " +
-                                      std::to_string(o.machines) + " instance has steps 1-" +
-                                      std::to_string(steps));
-        }
-        if (set.to - set.from + 1 > kMaxSteps) {
-            return command.UsageError("--steps: a sheet covers at most " +
-                                      std::to_string(kMaxSteps) + " steps");
-        }
+        return std::nullopt;
     }
+    std::tie(set.from, set.to) = *ParseRange(o.steps);
+    if (set.to > steps)
+        return "--steps: a " + size + " instance has steps 1-" + std::to_string(steps);
+    if (set.to - set.from + 1 > kMaxSteps) {
+        return "--steps: a sheet covers at most " + std::to_string(kMaxSteps) + " steps";
+    }
+    return std::nullopt;
+}
+
+// The two pages printed to PDF by `chromium`, from copies in a scratch
+// folder, so that FOLDER gets the PDFs with everything else or not at all.
+std::optional<std::string> PrintSheets(const fs::path& chromium, const std::string (&names)[2],
+                                       const std::string (&data)[2], std::string (&pdfs)[2]) {
+    Scratch scratch;
+    if (scratch.path().empty()) return "cannot make a scratch folder to print in";
+    for (int i = 0; i < 2; ++i) {
+        const fs::path html = scratch.path() / (names[i] + ".html");
+        const fs::path pdf = scratch.path() / (names[i] + ".pdf");
+        if (!WriteWhole(html, ClassSheetsPieces(data[i]))) return "cannot write a page to print";
+        if (auto failed = PrintToPdf(chromium, html, pdf, scratch.path())) return failed;
+        pdfs[i] = ReadWhole(pdf);
+    }
+    return std::nullopt;
+}
+
+// Writes `outputs` into `folders` (made here if missing, and taken away
+// again when the files could not be written, so that a failed run leaves
+// nothing behind).
+int WriteInto(std::initializer_list<fs::path> folders, std::span<const OutputFile> outputs,
+              Command& command) {
+    std::vector<fs::path> made;
+    const auto takeAway = [&made] {
+        std::error_code ignored;
+        for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, ignored);
+    };
+    for (const fs::path& dir : folders) {
+        std::error_code error;
+        if (fs::is_directory(dir, error)) continue;
+        if (!fs::create_directory(dir, error)) {
+            takeAway();
+            return command.Fail(dir.string() + ": cannot make the folder: " + error.message());
+        }
+        made.push_back(dir);
+    }
+    const int status = command.Write(outputs);
+    if (status != kExitOk) takeAway();
+    return status;
+}
+
+int MakeClass(const ClassOptions& o, Command& command) {
+    ClassSet set;
+    if (auto usage = SetFromOptions(o, set)) return command.UsageError(*usage);
     std::optional<fs::path> chromium;
     if (o.pdf && !(chromium = FindChromium())) {
-        return command.Fail(
-            std::string("--pdf prints with chromium, which is not installed (Debian: sudo apt-get "
-                        "install ") +
-            kChromiumPackage + "); nothing was written");
+        return command.Fail(std::string("--pdf prints with chromium, which is not installed "
+                                        "(Debian: sudo apt-get install ") +
+                            kChromiumPackage + "); nothing was written");
     }
     set.seed = o.seed;
     if (set.seed == 0) {
@@ -234,14 +273,13 @@ int MakeClass(const ClassOptions& o, Command& command) {
     }
 
     const FileNames& names = set.english ? kEnglishNames : kPolishNames;
-    const fs::path folder(o.folder);
-    const fs::path instances = folder / names.instances;
+    const fs::path folder(o.folder), instances = folder / names.instances;
     const auto [low, high] = *ParseRange(o.times);
+    const TimeRange times{low, high};
     std::vector<std::string> texts;
     std::vector<OutputFile> outputs;
     for (std::int32_t k = 0; k < o.students; ++k) {
         const GeneratorSeeds seeds = ClassSeeds(static_cast<std::int32_t>(set.seed), k);
-        const TimeRange times{low, high};
         const Instance instance = GenerateTaillard(GeneratedName(o.jobs, o.machines, seeds, times),
                                                    o.jobs, o.machines, seeds, times);
         ClassVariant& v = set.variants.emplace_back();
@@ -252,60 +290,34 @@ int MakeClass(const ClassOptions& o, Command& command) {
     }
     for (std::size_t k = 0; k < texts.size(); ++k) outputs[k].pieces = {texts[k]};
 
-    const std::string sheetsData = ClassSheetsData(set, false),
-                      keyData = ClassSheetsData(set, true);
+    const std::string data[2] = {ClassSheetsData(set, false), ClassSheetsData(set, true)};
     const std::string moodle = MoodleXml(set), roster = ClassRoster(set, o.baseUrl);
-    const std::string sheetsName = std::string(names.sheets) + ".html",
-                      keyName = std::string(names.key) + ".html";
-    outputs.push_back({(folder / sheetsName).string(), ClassSheetsPieces(sheetsData)});
-    outputs.push_back({(folder / keyName).string(), ClassSheetsPieces(keyData)});
+    const std::string pages[2] = {names.sheets, names.key};
+    const std::string &sheetsName = pages[0], &keyName = pages[1];
+    outputs.push_back({(folder / (sheetsName + ".html")).string(), ClassSheetsPieces(data[0])});
+    outputs.push_back({(folder / (keyName + ".html")).string(), ClassSheetsPieces(data[1])});
     outputs.push_back({(folder / kMoodleName).string(), {moodle}});
     outputs.push_back({(folder / names.roster).string(), {roster}});
+    std::string pdfs[2];
+    if (o.pdf) {
+        outputs.push_back({(folder / (sheetsName + ".pdf")).string(), {}});
+        outputs.push_back({(folder / (keyName + ".pdf")).string(), {}});
+    }
     for (const OutputFile& output : outputs) {
         if (auto e = CheckOutputName(output.path)) return command.Fail(*e);
     }
-
-    // Printed from copies in a scratch folder, so that FOLDER gets the PDFs
-    // with everything else or not at all.
-    std::string sheetsPdf, keyPdf;
-    Scratch scratch;
     if (o.pdf) {
-        if (scratch.path().empty()) return command.Fail("cannot make a scratch folder to print in");
-        for (auto [name, data, pdf] : {std::tuple{sheetsName, &sheetsData, &sheetsPdf},
-                                       std::tuple{keyName, &keyData, &keyPdf}}) {
-            const fs::path html = scratch.path() / name, printed = scratch.path() / (name + ".pdf");
-            if (!WriteWhole(html, ClassSheetsPieces(*data)))
-                return command.Fail("cannot write a page to print");
-            if (auto failed = PrintToPdf(*chromium, html, printed, scratch.path()))
-                return command.Fail(*failed);
-            *pdf = ReadWhole(printed);
-        }
-        outputs.push_back({(folder / (std::string(names.sheets) + ".pdf")).string(), {sheetsPdf}});
-        outputs.push_back({(folder / (std::string(names.key) + ".pdf")).string(), {keyPdf}});
+        if (auto failed = PrintSheets(*chromium, pages, data, pdfs)) return command.Fail(*failed);
+        outputs[outputs.size() - 2].pieces = {pdfs[0]};
+        outputs.back().pieces = {pdfs[1]};
     }
+    if (const int status = WriteInto({folder, instances}, outputs, command)) return status;
 
-    // The folders are made only now, and taken away again if the files
-    // could not be written, so a failed run leaves nothing behind.
-    std::vector<fs::path> made;
-    for (const fs::path& dir : {folder, instances}) {
-        std::error_code error;
-        if (fs::is_directory(dir, error)) continue;
-        if (!fs::create_directory(dir, error)) {
-            for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, error);
-            return command.Fail(dir.string() + ": cannot make the folder: " + error.message());
-        }
-        made.push_back(dir);
-    }
-    if (const int status = command.Write(outputs)) {
-        std::error_code ignored;
-        for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, ignored);
-        return status;
-    }
     std::string written = "Wrote " + std::to_string(o.students) + " variants (seed " +
                           std::to_string(set.seed) + ", steps " + std::to_string(set.from) + "-" +
                           std::to_string(set.to) + ", asking " + set.ask.Text() + ") to " +
-                          folder.string() + ": " + sheetsName + ", " + keyName;
-    if (o.pdf) written += std::string(", ") + names.sheets + ".pdf, " + names.key + ".pdf";
+                          folder.string() + ": " + sheetsName + ".html, " + keyName + ".html";
+    if (o.pdf) written += ", " + sheetsName + ".pdf, " + keyName + ".pdf";
     written +=
         std::string(", ") + kMoodleName + ", " + names.roster + ", " + names.instances + "/\n";
     return command.Print(written);
