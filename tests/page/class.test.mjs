@@ -11,7 +11,7 @@ import { decodeInstance, encodeInstance, programText } from '../../src/driver/we
 import { parseAsk } from '../../src/report/replay/js/ask.js';
 import { layOutPages } from '../../src/report/replay/js/paging.js';
 import { decodeReplay } from '../../src/report/replay/js/replay-data.js';
-import { worksheet } from '../../src/report/replay/js/worksheet.js';
+import { CANDIDATE_CELLS, TABLE_CELLS, worksheet } from '../../src/report/replay/js/worksheet.js';
 import { buildDir, run, scratchFolder } from './support.mjs';
 
 function lcg(seed) {
@@ -96,6 +96,34 @@ test('a class set: the sheets ask the quiz\'s cells with its answers, and the li
       const instance = fs.readFileSync(path.join(set, 'instancje', name + '.txt'));
       assert.deepEqual(Buffer.from(programText(decodeInstance(v.code))), instance);
     });
+  } finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
+});
+
+// The keys of the cells a student's sheet leaves blank at a step.
+function blanks(s) {
+  const keys = [];
+  s.table?.forEach((cells) => cells.forEach((c, i) => c === '' && keys.push(TABLE_CELLS[i] + ':' + cells[0])));
+  s.candidates?.forEach((r) => r.cells.forEach((c, i) => c === '' && keys.push(CANDIDATE_CELLS[i] + ':' + r.cells[0])));
+  if (s.topo === '') s.table.forEach((_, i) => keys.push('topo:' + (i + 1)));
+  if (s.position === '') keys.push('pos');
+  s.sequence.forEach((c, i) => c === '' && keys.push('seq:' + (i + 1)));
+  return keys.sort();
+}
+
+test('a worksheet is blank exactly where its exercise asks', () => {
+  const folder = scratchFolder();
+  try {
+    run('jobshop-class', ['--students', '1', '--jobs', '3', '--machines', '3', '--seed', '5', '-o', 'set'], folder);
+    const replay = decodeReplay(embedded(path.join(folder, 'set', 'arkusze.html')).variants[0].replay);
+    for (const ask of ['rq', 'links', 'topo', 'uv', 'est', 'terms', 'pos', 'seq', 'cmax', 'uv,pos,seq', 'rq,links,topo,uv,est,terms,pos,seq,cmax']) {
+      const words = parseAsk(ask).words;
+      const sheet = worksheet(replay, 1, 9, false, words);
+      for (const s of sheet.steps) assert.deepEqual(blanks(s), Object.keys(s.answers).sort(), `${ask}, step ${s.t}`);
+      assert.equal(sheet.cmax !== null, words.includes('cmax'), ask);
+      assert.ok(sheet.points > 0, ask);
+    }
   } finally {
     fs.rmSync(folder, { recursive: true, force: true });
   }
