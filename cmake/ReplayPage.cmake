@@ -28,6 +28,20 @@ function(jobshop_join_page)
         VERBATIM)
 endfunction()
 
+# jobshop_embed_page(PAGE CPP FUNCTION HEADER)
+# Writes CPP, which defines `std::string_view FUNCTION()` (declared in
+# HEADER) returning the bytes of the joined PAGE.
+set(JOBSHOP_EMBED_FILE ${CMAKE_CURRENT_LIST_DIR}/EmbedFile.cmake)
+function(jobshop_embed_page page cpp function header)
+    add_custom_command(
+        OUTPUT ${cpp}
+        COMMAND ${CMAKE_COMMAND} -DINPUT=${page} -DOUTPUT=${cpp} -DFUNCTION=${function} -DHEADER=${header}
+                -P ${JOBSHOP_EMBED_FILE}
+        DEPENDS ${page} ${JOBSHOP_EMBED_FILE}
+        COMMENT "Embedding ${page}"
+        VERBATIM)
+endfunction()
+
 set(REPLAY_PAGE_DIR ${PROJECT_SOURCE_DIR}/src/report/replay)
 # The page's modules, each after those it imports; main.js, which starts the
 # page from its embedded data, comes last and is not among them, so another
@@ -35,11 +49,11 @@ set(REPLAY_PAGE_DIR ${PROJECT_SOURCE_DIR}/src/report/replay)
 set(REPLAY_PAGE_MODULES
     lang strings replay-data stepping derive
     chart-scene chart-svg
-    graph-strings graph-scene graph-svg worksheet
+    graph-strings graph-scene graph-svg ask worksheet paging
     dom lang-dom windowed-table chart-canvas
     derivation explain steps-csv practice explain-strings practice-strings practice-store
     operation-panel changes-panel chart-panel table-panel
-    order-panel practice-inputs practice-parts practice-panel graph-panel sheet-panel print
+    order-panel practice-inputs practice-parts practice-panel graph-panel sheet-render sheet-panel print
     navigation panel-schedule a11y-strings
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
@@ -49,14 +63,20 @@ set(REPLAY_PAGE ${CMAKE_CURRENT_BINARY_DIR}/generated/replay-page.html)
 set(REPLAY_PAGE_CPP ${CMAKE_CURRENT_BINARY_DIR}/generated/ReplayPageTemplate.cpp)
 jobshop_join_page(OUTPUT ${REPLAY_PAGE} SHELL ${REPLAY_PAGE_DIR}/page.html
                   MODULES ${REPLAY_PAGE_MODULES} ${REPLAY_PAGE_DIR}/js/main.js)
-add_custom_command(
-    OUTPUT ${REPLAY_PAGE_CPP}
-    COMMAND ${CMAKE_COMMAND} -DINPUT=${REPLAY_PAGE} -DOUTPUT=${REPLAY_PAGE_CPP}
-            -DFUNCTION=ReplayPageTemplate -DHEADER=report/ReplayPage.h
-            -P ${CMAKE_CURRENT_LIST_DIR}/EmbedFile.cmake
-    DEPENDS ${REPLAY_PAGE} ${CMAKE_CURRENT_LIST_DIR}/EmbedFile.cmake
-    COMMENT "Embedding the replay page"
-    VERBATIM)
+jobshop_embed_page(${REPLAY_PAGE} ${REPLAY_PAGE_CPP} ReplayPageTemplate report/ReplayPage.h)
+
+# The worksheets and the answer key of a class set (jobshop-class): the
+# same worksheet modules with a start of their own, carried by the library
+# as ClassSheetsTemplate().
+set(CLASS_SHEETS_MODULES lang strings replay-data stepping derive graph-strings graph-scene ask worksheet paging
+    sheet-render class-main)
+list(TRANSFORM CLASS_SHEETS_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
+list(TRANSFORM CLASS_SHEETS_MODULES APPEND .js)
+set(CLASS_SHEETS_PAGE ${CMAKE_CURRENT_BINARY_DIR}/generated/class-sheets.html)
+set(CLASS_SHEETS_CPP ${CMAKE_CURRENT_BINARY_DIR}/generated/ClassSheetsTemplate.cpp)
+jobshop_join_page(OUTPUT ${CLASS_SHEETS_PAGE} SHELL ${REPLAY_PAGE_DIR}/class-sheets.html
+                  MODULES ${CLASS_SHEETS_MODULES})
+jobshop_embed_page(${CLASS_SHEETS_PAGE} ${CLASS_SHEETS_CPP} ClassSheetsTemplate report/ClassSet.h)
 
 # The modules' own tests, under node's test runner, where node is installed
 # (the build itself never needs it).

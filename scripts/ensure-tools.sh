@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the tools a build needs are present. Usage: ensure-tools.sh TOOL...
-# where TOOL is one of: cmake g++ gtest cli11 clang fuzzer emscripten. Missing ones are installed
+# where TOOL is one of: cmake g++ gtest cli11 clang fuzzer emscripten xmllint. Missing ones are installed
 # with apt-get when running as root; otherwise the script names the Debian
 # packages to install and fails. The browser tests also need: node npm chromium
 # pdftotext (to read back the pages they print to PDF).
@@ -19,6 +19,7 @@ package_for() {
         npm) echo npm ;;
         chromium) echo chromium ;;
         pdftotext) echo poppler-utils ;;
+        xmllint) echo libxml2-utils ;;
     esac
 }
 
@@ -31,7 +32,7 @@ present() {
         cli11) [ -e /usr/include/CLI/CLI.hpp ] ;;
         fuzzer) ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ;;
         emscripten) command -v emcmake >/dev/null 2>&1 ;;
-        node | npm | pdftotext) command -v "$1" >/dev/null 2>&1 ;;
+        node | npm | pdftotext | xmllint) command -v "$1" >/dev/null 2>&1 ;;
         chromium) [ -x /usr/bin/chromium ] ;;
     esac
 }

@@ -37,10 +37,16 @@ TEST(Programs, FailedStandardOutputFails) {
     };
     const std::string ft06 = SourcePath("benchmarks/ft06.txt").string();
     const Case cases[] = {
-        {"jobshop-convert", {"--help"}},  {"jobshop-convert", {ft06}},
-        {"jobshop-quality", {"--help"}},  {"jobshop-quality", {"."}},
-        {"jobshop-replay", {"--help"}},   {"jobshop-replay", {ft06}},
-        {"jobshop-generate", {"--help"}}, {"jobshop-generate", {"--jobs", "3", "--machines", "3"}},
+        {"jobshop-convert", {"--help"}},
+        {"jobshop-convert", {ft06}},
+        {"jobshop-quality", {"--help"}},
+        {"jobshop-quality", {"."}},
+        {"jobshop-replay", {"--help"}},
+        {"jobshop-replay", {ft06}},
+        {"jobshop-generate", {"--help"}},
+        {"jobshop-generate", {"--jobs", "3", "--machines", "3"}},
+        {"jobshop-class", {"--help"}},
+        {"jobshop-class", {"--students", "2", "--jobs", "2", "--machines", "2", "-o", "set"}},
     };
     for (const auto out : {ProcessSetup::Output::kDiskFull, ProcessSetup::Output::kClosed}) {
         for (const Case& c : cases) {
@@ -74,6 +80,9 @@ TEST(Programs, FileSizeLimitIsAFailedWrite) {
         {"jobshop-generate",
          {"--jobs", "100", "--machines", "100", "-o", "out.txt"},
          "jobshop-generate: out.txt: cannot write: File too large\n"},
+        {"jobshop-class",
+         {"--students", "2", "--jobs", "3", "--machines", "3", "-o", "set"},
+         "jobshop-class: set/arkusze.html: cannot write: File too large\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program);
@@ -86,6 +95,7 @@ TEST(Programs, FileSizeLimitIsAFailedWrite) {
         EXPECT_EQ(run.err, c.message);
         for (const std::string& name : FolderContent(folder.path())) {
             EXPECT_FALSE(name.starts_with(".jobshop")) << name;
+            EXPECT_NE(name, "set") << "a class set's folder made for files that failed";
             // No disk space stays reserved past what the file holds.
             struct stat info {};
             ASSERT_EQ(::stat((folder / name).c_str(), &info), 0);

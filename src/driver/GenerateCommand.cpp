@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "driver/Command.h"
+#include "driver/RangeOption.h"
 #include "formats/Generator.h"
 #include "formats/InstanceWriter.h"
 
@@ -35,22 +36,10 @@ struct GenerateOptions {
     std::string output = std::string(kStandardOutputName);
 };
 
-std::optional<std::int32_t> ParsePositive(std::string_view text) {
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 1) return std::nullopt;
-    return value;
-}
-
-// "LO-HI" with 1 <= LO <= HI <= 2^31 - 1: times of 0 or below could close a
-// cycle in the schedule graph, which the program refuses to schedule.
 std::optional<TimeRange> ParseTimes(std::string_view text) {
-    const std::size_t dash = text.find('-');
-    if (dash == std::string_view::npos) return std::nullopt;
-    const std::optional<std::int32_t> low = ParsePositive(text.substr(0, dash));
-    const std::optional<std::int32_t> high = ParsePositive(text.substr(dash + 1));
-    if (!low || !high || *low > *high) return std::nullopt;
-    return TimeRange{*low, *high};
+    const auto range = ParseRange(text);
+    if (!range) return std::nullopt;
+    return TimeRange{range->first, range->second};
 }
 
 // A number in decimal digits alone, like every number of the instance

@@ -8,9 +8,7 @@
 #include "report/Decimal.h"
 
 namespace jobshop {
-namespace {
 
-// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
 std::size_t Utf8SequenceLength(std::string_view s) {
     const auto byte = [&s](std::size_t i) { return static_cast<unsigned char>(s[i]); };
     const unsigned char lead = byte(0);
@@ -37,6 +35,8 @@ std::size_t Utf8SequenceLength(std::string_view s) {
     }
     return length;
 }
+
+namespace {
 
 class JsonText {
   public:

@@ -37,4 +37,8 @@ std::uint64_t ReplayJsonLowerBound(const Model& model);
 // '<' written as \u00XX.
 void AppendJsonString(std::string& out, std::string_view bytes);
 
+// The length of the well-formed UTF-8 sequence that starts `s` (of a
+// character beyond ASCII), or 0 when none does.
+std::size_t Utf8SequenceLength(std::string_view s);
+
 }  // namespace jobshop

@@ -1,5 +1,6 @@
 // Texts of the graph and the worksheet, in Polish and English (see lang.js
-// for the form of an entry). The trace's labels stay as the trace has them.
+// for the form of an entry). The graph keeps the trace's labels; a sheet in
+// English says in English what the trace calls Lp and Topologicznie.
 
 export const graphStrings = {
   pl: {
@@ -49,6 +50,21 @@ export const graphStrings = {
     "sheet.candidates": "Pozycje na maszynie {machine}",
     "sheet.position": "Wybrana pozycja:",
     "sheet.sequence": "Kolejka maszyny {machine} po kroku:",
+    "sheet.range": "{name}, kroki {from}–{to}",
+    "sheet.range-one": "{name}, krok {from}",
+    "sheet.number": "Nr albumu:",
+    "sheet.group": "Grupa:",
+    "sheet.date": "Data:",
+    "sheet.score": "Punkty:",
+    "sheet.points": { one: "{n} pkt", few: "{n} pkt", many: "{n} pkt" },
+    "sheet.topo": "Topologicznie:",
+    "sheet.lp": "Lp",
+    "sheet.cmax": "Cmax po kroku {t} (długość najdłuższej drogi w grafie):",
+    "sheet.page": "Strona {page} z {pages}",
+    "sheet.variant": "Wariant {n}",
+    "sheet.code-line": "Kod instancji:",
+    "sheet.class-title": "Heurystyka wstawień",
+    "sheet.key-word": "klucz odpowiedzi",
   },
   en: {
     "graph.heading": "The schedule graph after the step",
@@ -97,5 +113,20 @@ export const graphStrings = {
     "sheet.candidates": "Positions on machine {machine}",
     "sheet.position": "Chosen position:",
     "sheet.sequence": "Machine {machine}'s sequence after the step:",
+    "sheet.range": "{name}, steps {from}–{to}",
+    "sheet.range-one": "{name}, step {from}",
+    "sheet.number": "Student number:",
+    "sheet.group": "Group:",
+    "sheet.date": "Date:",
+    "sheet.score": "Points:",
+    "sheet.points": { one: "{n} point", other: "{n} points" },
+    "sheet.topo": "Topological order:",
+    "sheet.lp": "Op",
+    "sheet.cmax": "Cmax after step {t} (the length of the longest path in the graph):",
+    "sheet.page": "Page {page} of {pages}",
+    "sheet.variant": "Variant {n}",
+    "sheet.code-line": "Instance code:",
+    "sheet.class-title": "The insertion heuristic",
+    "sheet.key-word": "answer key",
   },
 };

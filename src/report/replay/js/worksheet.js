@@ -1,9 +1,11 @@
 // A worksheet for a range of steps: the instance, the machine sequences
 // before the first step, and for every step the tables a student fills in
 // (the step's table with the topological order, the candidate positions,
-// the chosen position, the machine's sequence after it). The answer key is
-// the same sheet filled in. Pure functions of the replay; no DOM.
+// the chosen position, the machine's sequence after it), blank where the
+// exercise asks (ask.js) and given elsewhere. The answer key is the same
+// sheet filled in. Pure functions of the replay; no DOM.
 
+import { cmaxCell, stepCells } from "./ask.js";
 import { candidateRows, machineLinks, topoOrder } from "./derive.js";
 import { graphFits } from "./graph-scene.js";
 import { createStepper } from "./stepping.js";
@@ -21,16 +23,24 @@ export function sheetRangeProblem(replay, from, to) {
   return null;
 }
 
-// The step's table columns the student computes: NM, PM, R, Q.
-const TABLE_ANSWERS = [5, 6, 7, 8];
-// The candidate columns the student computes: u, v, both terms, estimate.
-const CANDIDATE_ANSWERS = [1, 2, 3, 5, 6];
+// What the sheet of the replay page asks: everything a step computes.
+export const SHEET_ASK = ["rq", "links", "topo", "uv", "est", "terms", "pos", "seq"];
 
-const blank = (cells, answers) => cells.map((c, i) => (answers.includes(i) ? "" : c));
+// The cell (ask.js) of each column that can be asked: of the step's table
+// (Lp M p NO PO NM PM R Q) and of the candidates (position u v head p tail
+// estimate); the row's operation or position follows the colon.
+export const TABLE_CELLS = { 5: "NM", 6: "PM", 7: "R", 8: "Q" };
+export const CANDIDATE_CELLS = { 1: "u", 2: "v", 3: "head", 5: "tail", 6: "est" };
 
-// The sheet of steps from..to (a range sheetRangeProblem accepts); `key`
-// fills in the answers, otherwise their cells are "".
-export function worksheet(replay, from, to, key) {
+// `cells` with "" for those whose key, `prefix` of the column and `id` of
+// the row, is in `answers`.
+const blank = (cells, columns, id, answers) => cells.map((c, i) => (i in columns && columns[i] + ":" + id in answers ? "" : c));
+
+// The sheet of steps from..to (a range sheetRangeProblem accepts) asking
+// `ask` (words of ask.js); `key` fills in the answers, otherwise their
+// cells are "". Each step's `answers` maps the keys of its cells to their
+// answers, `points` counts them; `cmax` is the closing cell, or null.
+export function worksheet(replay, from, to, key, ask = SHEET_ASK) {
   const { N, MC, M, P, NO, PO } = replay;
   const stepper = createStepper(replay);
   const jobs = [];
@@ -43,32 +53,32 @@ export function worksheet(replay, from, to, key) {
     jobs.push(ops);
   }
   const steps = [];
-  let start = null;
+  let start = null, last = null;
   for (let t = from; t <= to; ++t) {
-    const v = stepper.view(t), s = v.step, op = s.op;
+    const v = (last = stepper.view(t)), s = v.step, op = s.op;
     if (!start) start = v.rowsBefore.slice(1);
-    const step = { t, op, job: replay.jobOf(op), machine: s.machine, p: P[op], evaluated: v.evaluated };
-    const sequence = v.rowsAfter[s.machine];
-    step.sequence = key ? sequence.slice() : sequence.map(() => "");
+    const cells = stepCells(replay, v, ask);
+    // Blank only for the student's sheet: the key shows every answer.
+    const answers = Object.fromEntries(cells.map((c) => [c.key, c.answer]));
+    const asked = key ? {} : answers;
+    const step = { t, op, job: replay.jobOf(op), machine: s.machine, p: P[op], evaluated: v.evaluated, answers, points: cells.length };
+    step.sequence = v.rowsAfter[s.machine].map((k, i) => ("seq:" + (i + 1) in asked ? "" : k));
     if (v.evaluated) {
       const { NM, PM } = machineLinks(N, v.rowsBefore);
       const { R, Q, L } = v.before;
       step.table = [];
-      for (let k = 1; k <= N; ++k) {
-        const cells = [k, M[k], P[k], NO[k], PO[k], NM[k], PM[k], R[k], Q[k]];
-        step.table.push(key ? cells : blank(cells, TABLE_ANSWERS));
-      }
-      step.topo = key ? Array.from(topoOrder(N, L)).join(" ") : "";
-      step.candidates = candidateRows(replay, v).map((r) => {
-        const cells = [r.position, r.u, r.v, r.head, r.p, r.tail, r.estimate];
-        return { cells: key ? cells : blank(cells, CANDIDATE_ANSWERS), chosen: key && r.chosen };
-      });
-      step.position = key ? s.position : "";
-    } else {
-      // A machine's first operation takes position 1 without a computation.
-      step.sequence = sequence.slice();
+      for (let k = 1; k <= N; ++k) step.table.push(blank([k, M[k], P[k], NO[k], PO[k], NM[k], PM[k], R[k], Q[k]], TABLE_CELLS, k, asked));
+      step.topo = "topo:1" in asked ? "" : Array.from(topoOrder(N, L)).join(" ");
+      step.candidates = candidateRows(replay, v).map((r) => ({
+        cells: blank([r.position, r.u, r.v, r.head, r.p, r.tail, r.estimate], CANDIDATE_CELLS, r.position, asked),
+        chosen: key && r.chosen,
+      }));
+      step.position = "pos" in asked ? "" : s.position;
     }
     steps.push(step);
   }
-  return { name: replay.name, J: replay.J, MC, from, to, key, jobs, start, steps };
+  const closing = last ? cmaxCell(last, ask)[0] : undefined;
+  const cmax = closing ? { t: to, answer: closing.answer, value: key ? closing.answer : "" } : null;
+  const points = steps.reduce((sum, s) => sum + s.points, cmax ? 1 : 0);
+  return { name: replay.name, J: replay.J, MC, from, to, key, ask, jobs, start, steps, cmax, points };
 }

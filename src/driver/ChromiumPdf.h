@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace jobshop {
+
+// Printing pages to PDF with Debian's chromium, headless: the pages laid
+// out exactly as the browser prints them.
+
+// The package that provides the browser.
+inline constexpr const char* kChromiumPackage = "chromium";
+
+// The browser found on PATH (chromium, else chromium-browser), or nothing.
+std::optional<std::filesystem::path> FindChromium();
+
+// Prints the page `html` to `pdf` with `chromium`, in a profile of its own
+// under `scratch` (a folder of the caller's). Nothing on success, else why
+// it failed, as one line.
+std::optional<std::string> PrintToPdf(const std::filesystem::path& chromium,
+                                      const std::filesystem::path& html,
+                                      const std::filesystem::path& pdf,
+                                      const std::filesystem::path& scratch);
+
+}  // namespace jobshop
