@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "heuristic/CriticalPath.h"
 #include "model/Model.h"
@@ -173,6 +175,45 @@ class SearchObserver {
     virtual bool WantsExactMoves() const { return false; }
     // Asked after every notification; true stops the search.
     virtual bool StopRequested() const { return false; }
+};
+
+// Shows every notification to several observers, in the order given; wants
+// exact moves or a stop when any of them does.
+class SearchObservers final : public SearchObserver {
+  public:
+    explicit SearchObservers(std::vector<SearchObserver*> observers)
+        : observers_(std::move(observers)) {}
+
+    void SearchStarted(const Model& model, const SearchStart& start) override {
+        for (SearchObserver* o : observers_) o->SearchStarted(model, start);
+    }
+    void IterationEvaluated(const Model& model, const SearchIteration& iteration) override {
+        for (SearchObserver* o : observers_) o->IterationEvaluated(model, iteration);
+    }
+    void MoveApplied(const Model& model, const AppliedMove& move) override {
+        for (SearchObserver* o : observers_) o->MoveApplied(model, move);
+    }
+    void Restarted(const Model& model, const SearchRestart& restart) override {
+        for (SearchObserver* o : observers_) o->Restarted(model, restart);
+    }
+    void SearchFinished(const Model& model, const SearchResult& result) override {
+        for (SearchObserver* o : observers_) o->SearchFinished(model, result);
+    }
+    bool WantsExactMoves() const override {
+        for (const SearchObserver* o : observers_) {
+            if (o->WantsExactMoves()) return true;
+        }
+        return false;
+    }
+    bool StopRequested() const override {
+        for (const SearchObserver* o : observers_) {
+            if (o->StopRequested()) return true;
+        }
+        return false;
+    }
+
+  private:
+    std::vector<SearchObserver*> observers_;
 };
 
 }  // namespace jobshop
