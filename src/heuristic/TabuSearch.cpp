@@ -80,13 +80,15 @@ class TabuSearch {
     std::vector<char> through_;
     std::vector<std::int32_t> order_;  // indices into moves_ by bound
     std::vector<Time> segment_;        // work array of the bounds
+    // Per operation: its job's times up to it and from it on, itself
+    // included; no schedule gives it a shorter head or tail.
+    std::vector<Time> jobHead_, jobTail_;
     std::vector<TabuEntry> tabu_;
     std::vector<std::int64_t> tabuUntil_;      // of each move, 0 when not tabu
     std::vector<std::int32_t> tabuEntriesOf_;  // entries naming each operation
     std::int32_t tenureMin_ = 0;
     std::int32_t tenureMax_ = 0;
     // As measured on Taillard's instances (see docs/improve.md).
-    static constexpr std::int64_t kStallLimit = 5000;
     static constexpr std::int32_t kPoolSize = 8;
 
     // Critical paths into each operation from the start (forward_) and out
@@ -101,7 +103,7 @@ class TabuSearch {
     SearchResult result_;
 
     // The search runs in phases: tabu search from one start until it finds
-    // nothing better for kStallLimit iterations. The best schedule of each
+    // nothing better for settings_.stallLimit iterations. The best schedule of each
     // phase is offered to a pool of elite schedules; the next phase starts
     // from a random active schedule while the pool fills, then from a
     // schedule on the way between two elite ones.
@@ -130,6 +132,14 @@ TabuSearch::TabuSearch(Model& model, const SearchSettings& settings, SearchObser
     forward_.assign(entries, 0);
     backward_.assign(entries, 0);
     segment_.assign(entries, 0);
+    jobHead_.assign(entries, 0);
+    jobTail_.assign(entries, 0);
+    for (Operation k = 1; k <= model.OpCount; ++k) {
+        jobHead_[k] = jobHead_[model.PO[k]] + model.p[k];
+    }
+    for (Operation k = model.OpCount; k >= 1; --k) {
+        jobTail_[k] = jobTail_[model.NO[k]] + model.p[k];
+    }
     tabuEntriesOf_.assign(entries, 0);
     // Tenures drawn as Zhang, Li, Guan and Rao draw them, from a shorter
     // base that did better here with the elite pool.
@@ -175,13 +185,16 @@ void TabuSearch::AddMove(MoveKind kind, Operation a, Operation b, std::int32_t b
     if (positive_) {
         // Moves the heads and tails cannot show to be free of cycles are
         // left out (Balas and Vazacopoulos): a moved behind b closes none
-        // when b's tail is at least that of a's job successor; b moved in
-        // front of a none when a's head is at least that of b's job
-        // predecessor.
+        // when b's tail is at least that of a's job successor, unless that
+        // successor is b itself (a job visiting the machine twice in a
+        // row); b moved in front of a none when a's head is at least that
+        // of b's job predecessor, unless that is a.
         const std::span<const Time> R = graph_.R();
         const std::span<const Time> Q = graph_.Q();
-        if (kind == MoveKind::kForward && Q[b] < Q[model_.NO[a]]) return;
-        if (kind == MoveKind::kBackward && R[a] < R[model_.PO[b]]) return;
+        const Operation after = model_.NO[a];
+        const Operation before = model_.PO[b];
+        if (kind == MoveKind::kForward && (Q[b] < Q[after] || after == b)) return;
+        if (kind == MoveKind::kBackward && (R[a] < R[before] || before == a)) return;
     }
     if (kind == MoveKind::kSwap && model_.NO[a] == b) return;
     CandidateMove move;
@@ -231,12 +244,12 @@ void TabuSearch::BuildCandidates() {
 // a, first of a run a = l1 ... lk = b of its row, moves behind b. The new
 // heads of l2 ... lk and a follow from the heads of their predecessors,
 // the new tails from the tails of their successors, as Balas and
-// Vazacopoulos estimate them. With positive times those tails all hold
-// after the move, and so do those heads except a job predecessor's that
-// a's old place could reach: such a head (above R[a]) may drop, but by at
-// most p[a], and is taken that much lower. The longest path through the
-// run is then a lower bound of the new makespan, and exact when no head
-// was lowered.
+// Vazacopoulos estimate them. With positive times, and the move closing no
+// cycle, those tails all hold after the move, and so do those heads but a
+// job predecessor's that a's old place could reach (one above R[a]): that
+// one may drop as far as the head its job alone gives it, and is taken so.
+// The longest path through the run is then a lower bound of the new
+// makespan, and exact when no head had to be taken lower.
 Time TabuSearch::ForwardBound(Operation a, Operation b, bool& through) {
     const std::span<const Time> R = graph_.R();
     const std::span<const Time> Q = graph_.Q();
@@ -250,7 +263,7 @@ Time TabuSearch::ForwardBound(Operation a, Operation b, bool& through) {
         const Operation w = row[j];
         Time job = R[model_.PO[w]];
         if (job > R[a]) {
-            job -= p[a];
+            job = jobHead_[model_.PO[w]];
             through = false;
         }
         head = std::max(head, job) + p[w];
@@ -267,7 +280,9 @@ Time TabuSearch::ForwardBound(Operation a, Operation b, bool& through) {
     return longest;
 }
 
-// The mirror image: b, last of a run a = l1 ... lk = b, moves in front of a.
+// The mirror image: b, last of a run a = l1 ... lk = b, moves in front of
+// a, and a job successor's tail that could reach b's old place is taken as
+// its job alone gives it.
 Time TabuSearch::BackwardBound(Operation a, Operation b, bool& through) {
     const std::span<const Time> R = graph_.R();
     const std::span<const Time> Q = graph_.Q();
@@ -281,7 +296,7 @@ Time TabuSearch::BackwardBound(Operation a, Operation b, bool& through) {
         const Operation w = row[j];
         Time job = Q[model_.NO[w]];
         if (job > Q[b]) {
-            job -= p[b];
+            job = jobTail_[model_.NO[w]];
             through = false;
         }
         tail = std::max(tail, job) + p[w];
@@ -679,7 +694,7 @@ bool TabuSearch::Iterate(std::int64_t t) {
     const bool improved = move.cmax < result_.best;
     NoteSchedule(t);
     watch_.MoveApplied(model_, {t, move, result_.best, improved, tabu_});
-    if (t - phaseImproved_ >= kStallLimit) NextPhase(t);
+    if (t - phaseImproved_ >= settings_.stallLimit) NextPhase(t);
     return true;
 }
 
@@ -696,7 +711,7 @@ SearchResult TabuSearch::Run() {
     result_.start = result_.best = phaseBest_ = graph_.Cmax();
     result_.lowerBound = SimpleLowerBound(model_);
     watch_.SearchStarted(model_, {result_.start, result_.lowerBound, settings_.seed, tenureMin_,
-                                  tenureMax_, kStallLimit, kPoolSize});
+                                  tenureMax_, settings_.stallLimit, kPoolSize});
     for (std::int64_t t = 1; !Stopped(t - 1) && Iterate(t); ++t) {
     }
     Restore(bestRows_);

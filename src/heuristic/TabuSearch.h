@@ -12,6 +12,9 @@ struct SearchSettings {
     std::uint64_t seed = 1;
     std::optional<std::int64_t> iterations;  // at most this many moves
     std::optional<double> seconds;           // at most this long (not a promise of the same result)
+    // Iterations without a better schedule that end a phase; the default
+    // as measured on Taillard's instances (see docs/improve.md).
+    std::int64_t stallLimit = 5000;
 };
 
 // Improves the complete, acyclic schedule in `model` (as BuildSchedule
