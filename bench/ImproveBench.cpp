@@ -2,7 +2,7 @@
 // and prints a table by class: the gap to the best known upper bound (mean
 // and largest), iterations and moves rated per second.
 //
-//   jobshop-improve-bench [--seconds S] [--seed N] [--iterations K] [NAME...]
+//   jobshop-improve-bench [--seconds S] [--seed N] [--iterations K] [--stall L] [NAME...]
 //
 // NAME picks instances of benchmarks/ (default ta01 ... ta80); one line per
 // instance goes to standard error as it finishes. One thread, one instance
@@ -73,10 +73,12 @@ int main(int argc, char** argv) {
             settings.seed = std::stoull(argv[++i]);
         } else if (arg == "--iterations" && i + 1 < argc) {
             settings.iterations = std::stoll(argv[++i]);
+        } else if (arg == "--stall" && i + 1 < argc) {
+            settings.stallLimit = std::stoll(argv[++i]);
         } else if (arg.starts_with("--")) {
             std::fprintf(stderr,
                          "usage: jobshop-improve-bench [--seconds S] [--seed N] [--iterations K] "
-                         "[NAME...]\n");
+                         "[--stall L] [NAME...]\n");
             return 2;
         } else {
             names.push_back(arg);
