@@ -18,6 +18,7 @@
 #include "heuristic/InsertionLoop.h"
 #include "heuristic/ScheduleCheck.h"
 #include "heuristic/TabuSearch.h"
+#include "report/SearchRecorder.h"
 #include "report/SearchTraceWriter.h"
 #include "report/TraceOutput.h"
 
@@ -276,6 +277,38 @@ CandidateMove ParseMove(const std::string& name) {
     move.a = name[at] == '<' ? y : x;
     move.b = name[at] == '<' ? x : y;
     return move;
+}
+
+// A recording cut at its limit holds whole iterations only, each one's
+// makespan after its move being the next one's makespan, and the cut
+// changes nothing of the run.
+TEST(SearchRecorder, StopsAtItsLimitWithoutChangingTheRun) {
+    const std::string text = testing::ReadText(SourcePath("benchmarks/la16.txt"));
+    const SearchSettings settings{.seed = 3, .iterations = 2000, .seconds = {}, .stallLimit = 40};
+    Model plain = LoadText(text);
+    ASSERT_EQ(BuildSchedule(plain), ScheduleOutcome::kComplete);
+    ImproveSchedule(plain, settings);
+    Model recorded = LoadText(text);
+    ASSERT_EQ(BuildSchedule(recorded), ScheduleOutcome::kComplete);
+    SearchRecorder recorder(200'000);
+    ImproveSchedule(recorded, settings, &recorder);
+    EXPECT_EQ(recorded.PIStorage, plain.PIStorage);
+
+    const SearchRecording& steps = recorder.recording();
+    EXPECT_FALSE(steps.complete);
+    ASSERT_GT(steps.iterations.size(), 100u);
+    ASSERT_LT(steps.iterations.size(), 2000u);
+    std::size_t restart = 0;
+    for (std::size_t i = 0; i + 1 < steps.iterations.size(); ++i) {
+        const SearchRecording::Iteration& it = steps.iterations[i];
+        EXPECT_EQ(it.iteration, static_cast<std::int64_t>(i) + 1);
+        ASSERT_GE(it.chosen, 0);
+        const bool restarted =
+            restart < steps.restarts.size() && steps.restarts[restart].iteration == it.iteration;
+        const Time next = restarted ? steps.restarts[restart++].cmax : it.after;
+        EXPECT_EQ(steps.iterations[i + 1].cmax, next);
+    }
+    EXPECT_GT(restart, 0u);
 }
 
 // The trace as a student reads it: each move of an iteration's table, made

@@ -18,6 +18,7 @@
 #include "report/ChunkSink.h"
 #include "report/ImproveOutput.h"
 #include "report/SearchHistory.h"
+#include "report/SearchRecorder.h"
 #include "report/SearchTraceWriter.h"
 
 namespace jobshop {
@@ -55,6 +56,9 @@ constexpr std::int64_t kDefaultNodes = 2'000'000;
 // The largest trace written: a student reads a few iterations; a trace
 // this large is no longer read, only kept in memory and on disk.
 constexpr std::uint64_t kMaxTraceBytes = 100'000'000;
+// The iterations --json records, for a page to show and check them: their
+// JSON stays below this.
+constexpr std::uint64_t kMaxStepsBytes = 8'000'000;
 
 struct ImproveOptions {
     std::string instance = std::string(kInstanceFileName);
@@ -222,8 +226,10 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
     TraceOutput traceOut(traceSink);
     SearchTraceWriter traceWriter(model, traceOut);
     SearchHistory history;
+    SearchRecorder steps(kMaxStepsBytes);
     std::vector<SearchObserver*> watchers = {&history};
     if (options.trace) watchers.push_back(&traceWriter);
+    if (options.json) watchers.push_back(&steps);
     SearchObservers watch(watchers);
     report.search = ImproveSchedule(model, settings.search, &watch);
     traceOut.Flush();
@@ -238,7 +244,8 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
 
     std::vector<OutputFile> outputs;
     const std::string scheduleText = options.schedule ? ScheduleText(model) : std::string();
-    const std::string json = options.json ? ImproveJson(model, report, history) : std::string();
+    const std::string json =
+        options.json ? ImproveJson(model, report, history, &steps.recording()) : std::string();
     if (options.trace) outputs.push_back({*options.trace, {trace}});
     if (options.schedule) outputs.push_back({*options.schedule, {scheduleText}});
     if (options.json) outputs.push_back({*options.json, {json}});

@@ -7,6 +7,7 @@
 #include "heuristic/SearchObserver.h"
 #include "model/Model.h"
 #include "report/SearchHistory.h"
+#include "report/SearchRecorder.h"
 
 namespace jobshop {
 
@@ -26,8 +27,8 @@ struct ImproveReport {
 
 // The same schedule with the run's figures and the search's history as JSON
 // (format "jobshop-improve", version 1; docs/improve.md describes every
-// field).
+// field), and the recorded iterations when given.
 std::string ImproveJson(const Model& model, const ImproveReport& report,
-                        const SearchHistory& history);
+                        const SearchHistory& history, const SearchRecording* steps = nullptr);
 
 }  // namespace jobshop
