@@ -4,6 +4,7 @@
 #include <chrono>
 #include <vector>
 
+#include "heuristic/Dispatching.h"
 #include "heuristic/Schedule.h"
 
 namespace jobshop {
@@ -59,6 +60,7 @@ class BranchAndBound {
     Time upper_ = 0;
     std::vector<std::vector<Task>> tasks_;  // per machine, work arrays of Bound
     std::vector<std::pair<Time, Time>> heap_;
+    std::vector<std::int32_t> conflict_;
     std::int64_t nodes_ = 0;
     Clock::time_point deadline_;
 };
@@ -152,24 +154,11 @@ Time BranchAndBound::Bound() {
     return bound;
 }
 
-// Giffler and Thompson: the operation that can end first fixes the
-// machine; every operation next in its job there that can start before
-// that end is a child, bounded.
+// Giffler and Thompson: every operation that can go first on the machine
+// where the earliest end lies is a child, bounded.
 void BranchAndBound::Branch(Frame& frame) {
-    std::int32_t first = -1;
-    Time firstEnd = 0;
-    for (std::int32_t j = 0; j < jobs_; ++j) {
-        if (next_[j] == 0) continue;
-        const Time end = Start(j) + model_.p[next_[j]];
-        if (first < 0 || end < firstEnd) {
-            first = j;
-            firstEnd = end;
-        }
-    }
-    const std::int32_t machine = model_.M[next_[first]];
-    for (std::int32_t j = 0; j < jobs_; ++j) {
-        if (next_[j] == 0 || model_.M[next_[j]] != machine) continue;
-        if (j != first && Start(j) >= firstEnd) continue;
+    ConflictSet(model_, next_, jobEnd_, machineEnd_, conflict_);
+    for (const std::int32_t j : conflict_) {
         Frame child;
         Place(j, child);
         const Time bound = Bound();

@@ -5,6 +5,34 @@
 
 namespace jobshop {
 
+std::int32_t ConflictSet(const Model& model, std::span<const Operation> next,
+                         std::span<const Time> jobEnd, std::span<const Time> machineEnd,
+                         std::vector<std::int32_t>& conflict) {
+    const auto start = [&](std::size_t j) {
+        return std::max(jobEnd[j], machineEnd[model.M[next[j]]]);
+    };
+    std::int32_t first = -1;
+    Time firstEnd = 0;
+    for (std::size_t j = 0; j < next.size(); ++j) {
+        if (next[j] == 0) continue;
+        const Time end = start(j) + model.p[next[j]];
+        if (first < 0 || end < firstEnd) {
+            first = static_cast<std::int32_t>(j);
+            firstEnd = end;
+        }
+    }
+    conflict.clear();
+    if (first < 0) return 0;
+    const std::int32_t machine = model.M[next[first]];
+    for (std::size_t j = 0; j < next.size(); ++j) {
+        if (next[j] == 0 || model.M[next[j]] != machine) continue;
+        if (static_cast<std::int32_t>(j) == first || start(j) < firstEnd) {
+            conflict.push_back(static_cast<std::int32_t>(j));
+        }
+    }
+    return machine;
+}
+
 void DispatchSchedule(Model& model, DispatchRule rule, Random* random) {
     ClearSchedule(model);
     const std::int32_t jobs = model.OpCount > 0 ? model.JobCount : 0;
@@ -22,27 +50,7 @@ void DispatchSchedule(Model& model, DispatchRule rule, Random* random) {
     std::vector<std::int32_t> conflict;
     Time makespan = 0;
     for (std::int32_t placed = 0; placed < model.OpCount; ++placed) {
-        const auto start = [&](std::int32_t j) {
-            return std::max(jobEnd[j], machineEnd[model.M[next[j]]]);
-        };
-        std::int32_t first = -1;
-        Time firstEnd = 0;
-        for (std::int32_t j = 0; j < jobs; ++j) {
-            if (next[j] == 0) continue;
-            const Time end = start(j) + model.p[next[j]];
-            if (first < 0 || end < firstEnd) {
-                first = j;
-                firstEnd = end;
-            }
-        }
-        const std::int32_t machine = model.M[next[first]];
-        conflict.assign(1, first);
-        for (std::int32_t j = 0; j < jobs; ++j) {
-            if (j != first && next[j] != 0 && model.M[next[j]] == machine && start(j) < firstEnd) {
-                conflict.push_back(j);
-            }
-        }
-        std::sort(conflict.begin(), conflict.end());
+        const std::int32_t machine = ConflictSet(model, next, jobEnd, machineEnd, conflict);
         std::int32_t chosen = conflict[0];
         if (rule == DispatchRule::kRandom) {
             chosen = conflict[random->Below(static_cast<std::uint32_t>(conflict.size()))];
@@ -55,7 +63,7 @@ void DispatchSchedule(Model& model, DispatchRule rule, Random* random) {
             }
         }
         const Operation k = next[chosen];
-        const Time end = start(chosen) + model.p[k];
+        const Time end = std::max(jobEnd[chosen], machineEnd[machine]) + model.p[k];
         Operation* row = model.PI(machine);
         const std::int32_t c = ++model.PlacedCount[machine];
         row[c] = k;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "heuristic/Random.h"
 #include "model/Model.h"
@@ -12,6 +14,17 @@ enum class DispatchRule : std::uint8_t {
     kShortestProcessingTime,  // SPT: the shortest operation
     kRandom,                  // any, drawn at random
 };
+
+// One step of Giffler and Thompson's active schedule generation. next[j] is
+// job j's next operation (0 when the job is done), jobEnd[j] when its last
+// placed one ends, machineEnd[i] when machine i's last placed one ends. Of
+// the next operations, the one that can end first fixes its machine (the
+// lowest job among equal ends); `conflict` gets, in job order, the jobs
+// whose next operation stands on that machine and can start before that
+// end, that job included. Returns the machine, or 0 when every job is done.
+std::int32_t ConflictSet(const Model& model, std::span<const Operation> next,
+                         std::span<const Time> jobEnd, std::span<const Time> machineEnd,
+                         std::vector<std::int32_t>& conflict);
 
 // Builds a complete schedule by Giffler and Thompson's active schedule
 // generation: again and again, of the operations next in their jobs, the

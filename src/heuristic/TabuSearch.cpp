@@ -27,6 +27,14 @@ struct Shifted {
     std::int32_t from;
 };
 
+// One side of a schedule's graph, for the bounds of moves: its heads and
+// job predecessors, or its tails and job successors.
+struct Side {
+    std::span<const Time> length;  // heads or tails
+    const Operation* job;          // job predecessors or successors
+    const Time* jobAlone;          // the job's own times before or after, with the operation's
+};
+
 RowMove RowMoveOf(const CandidateMove& move) {
     return {move.a, move.b, move.kind == MoveKind::kBackward ? move.b : move.a};
 }
@@ -46,8 +54,8 @@ class TabuSearch {
     void BuildCandidates();
     void AddBlockMoves(std::int32_t index, bool atStart, bool atEnd);
     void AddMove(MoveKind kind, Operation a, Operation b, std::int32_t block);
-    Time ForwardBound(Operation a, Operation b, bool& through);
-    Time BackwardBound(Operation a, Operation b, bool& through);
+    Time RunBound(std::int32_t machine, std::int32_t from, std::int32_t to, const Side& in,
+                  const Side& out, bool& through);
     void RateCandidates();
     void Evaluate(std::int32_t i);
     std::int64_t TabuUntil(const CandidateMove& move) const;
@@ -241,74 +249,44 @@ void TabuSearch::BuildCandidates() {
     }
 }
 
-// a, first of a run a = l1 ... lk = b of its row, moves behind b. The new
-// heads of l2 ... lk and a follow from the heads of their predecessors,
-// the new tails from the tails of their successors, as Balas and
-// Vazacopoulos estimate them. With positive times, and the move closing no
-// cycle, those tails all hold after the move, and so do those heads but a
-// job predecessor's that a's old place could reach (one above R[a]): that
-// one may drop as far as the head its job alone gives it, and is taken so.
-// The longest path through the run is then a lower bound of the new
-// makespan, and exact when no head had to be taken lower.
-Time TabuSearch::ForwardBound(Operation a, Operation b, bool& through) {
-    const std::span<const Time> R = graph_.R();
-    const std::span<const Time> Q = graph_.Q();
+// A move takes the operation at one end of a run l1 ... lk of its row past
+// the others to the far end. Seen from the side the run is entered from
+// (heads and job predecessors when l1 moves behind lk; tails and job
+// successors, the row read backwards, when lk moves in front of l1), the
+// new lengths of the passed operations and then of the moved one follow
+// from their predecessors', and those of the other side from their
+// successors', as Balas and Vazacopoulos estimate them. With positive times,
+// and the move closing no cycle, every length taken holds after the move
+// but a job neighbour's that the moved operation's old place could reach
+// (one longer than the moved operation's own): that one may drop as far as
+// what its job alone gives it, and is taken so. The longest path through
+// the run is then a lower bound of the new makespan, and exact when nothing
+// had to be taken lower.
+Time TabuSearch::RunBound(std::int32_t machine, std::int32_t from, std::int32_t to, const Side& in,
+                          const Side& out, bool& through) {
     const std::int32_t* p = model_.p.data();
-    const Operation* row = model_.PI(model_.M[a]);
-    const std::int32_t first = position_[a];
-    const std::int32_t last = position_[b];
+    const Operation* row = model_.PI(machine);
+    const std::int32_t step = from < to ? 1 : -1;
+    const Operation moved = row[from];
     through = true;
-    Time head = R[row[first - 1]];
-    for (std::int32_t j = first + 1; j <= last; ++j) {
+    Time length = in.length[row[from - step]];
+    for (std::int32_t j = from + step; j != to + step; j += step) {
         const Operation w = row[j];
-        Time job = R[model_.PO[w]];
-        if (job > R[a]) {
-            job = jobHead_[model_.PO[w]];
+        Time job = in.length[in.job[w]];
+        if (job > in.length[moved]) {
+            job = in.jobAlone[in.job[w]];
             through = false;
         }
-        head = std::max(head, job) + p[w];
-        segment_[j] = head;
+        length = std::max(length, job) + p[w];
+        segment_[j] = length;
     }
-    const Time headA = std::max(R[model_.PO[a]], head) + p[a];
-    Time tail = std::max(Q[model_.NO[a]], Q[row[last + 1]]) + p[a];
-    Time longest = headA + tail - p[a];
-    for (std::int32_t j = last; j > first; --j) {
+    const Time movedIn = std::max(in.length[in.job[moved]], length) + p[moved];
+    Time other = std::max(out.length[out.job[moved]], out.length[row[to + step]]) + p[moved];
+    Time longest = movedIn + other - p[moved];
+    for (std::int32_t j = to; j != from; j -= step) {
         const Operation w = row[j];
-        tail = std::max(Q[model_.NO[w]], tail) + p[w];
-        longest = std::max(longest, segment_[j] + tail - p[w]);
-    }
-    return longest;
-}
-
-// The mirror image: b, last of a run a = l1 ... lk = b, moves in front of
-// a, and a job successor's tail that could reach b's old place is taken as
-// its job alone gives it.
-Time TabuSearch::BackwardBound(Operation a, Operation b, bool& through) {
-    const std::span<const Time> R = graph_.R();
-    const std::span<const Time> Q = graph_.Q();
-    const std::int32_t* p = model_.p.data();
-    const Operation* row = model_.PI(model_.M[a]);
-    const std::int32_t first = position_[a];
-    const std::int32_t last = position_[b];
-    through = true;
-    Time tail = Q[row[last + 1]];
-    for (std::int32_t j = last - 1; j >= first; --j) {
-        const Operation w = row[j];
-        Time job = Q[model_.NO[w]];
-        if (job > Q[b]) {
-            job = jobTail_[model_.NO[w]];
-            through = false;
-        }
-        tail = std::max(tail, job) + p[w];
-        segment_[j] = tail;
-    }
-    const Time tailB = std::max(Q[model_.NO[b]], tail) + p[b];
-    Time head = std::max(R[model_.PO[b]], R[row[first - 1]]) + p[b];
-    Time longest = head + tailB - p[b];
-    for (std::int32_t j = first; j < last; ++j) {
-        const Operation w = row[j];
-        head = std::max(R[model_.PO[w]], head) + p[w];
-        longest = std::max(longest, head + segment_[j] - p[w]);
+        other = std::max(out.length[out.job[w]], other) + p[w];
+        longest = std::max(longest, segment_[j] + other - p[w]);
     }
     return longest;
 }
@@ -325,9 +303,14 @@ void TabuSearch::RateCandidates() {
             move.bound = move.cmax;
             continue;
         }
+        const Side heads{graph_.R(), model_.PO.data(), jobHead_.data()};
+        const Side tails{graph_.Q(), model_.NO.data(), jobTail_.data()};
+        const std::int32_t first = position_[move.a];
+        const std::int32_t last = position_[move.b];
         bool through = false;
-        move.bound = move.kind == MoveKind::kBackward ? BackwardBound(move.a, move.b, through)
-                                                      : ForwardBound(move.a, move.b, through);
+        move.bound = move.kind == MoveKind::kBackward
+                         ? RunBound(move.machine, last, first, tails, heads, through)
+                         : RunBound(move.machine, first, last, heads, tails, through);
         through_[i] = through;
     }
     result_.movesEvaluated += moves_.size();
