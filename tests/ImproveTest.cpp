@@ -516,9 +516,9 @@ TEST(ImproveCommand, SaysWhatItFoundAndWritesWhatItIsAsked) {
     EXPECT_FALSE(std::filesystem::exists(folder / "t.txt"));
 
     // The files: the schedule the trace ends with, and the JSON with it.
-    const std::vector<std::string> args = {ft06,         "--iterations", "300",
-                                           "-o",         at + "t.txt",   "--schedule",
-                                           at + "s.txt", "--json",       at + "d.json"};
+    const std::vector<std::string> args = {
+        ft06,         "--iterations", "300",        "--seed", "18446744073709551615", "-o",
+        at + "t.txt", "--schedule",   at + "s.txt", "--json", at + "d.json"};
     ASSERT_EQ(testing::RunCommand([&args](std::ostream& out, std::ostream& err) {
                   return RunImprove(args, out, err);
               }).status,
@@ -535,6 +535,8 @@ TEST(ImproveCommand, SaysWhatItFoundAndWritesWhatItIsAsked) {
     EXPECT_TRUE(
         json.starts_with("{\"format\":\"jobshop-improve\",\"version\":1,\"name\":\"ft06\""));
     EXPECT_NE(json.find("\"insertion\":59,\"cmax\":55,"), std::string::npos);
+    EXPECT_NE(json.find("\"seed\":18446744073709551615,"), std::string::npos);
+    EXPECT_NE(trace.find("\nZiarno:\t18446744073709551615\n"), std::string::npos);
 }
 
 }  // namespace

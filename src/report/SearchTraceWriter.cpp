@@ -105,7 +105,7 @@ void SearchTraceWriter::SearchStarted(const Model&, const SearchStart& start) {
         out_.Put("brak (ujemne czasy wykonania)");
     }
     out_.Put("\nZiarno:\t");
-    out_.PutNumber(static_cast<std::int64_t>(start.seed));
+    out_.Put(std::to_string(start.seed));
     out_.Put("\nKadencja tabu:\t");
     out_.PutNumber(start.tenureMin);
     out_.Put('\t');
