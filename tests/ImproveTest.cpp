@@ -501,6 +501,7 @@ TEST(ImproveCommand, SaysWhatItFoundAndWritesWhatItIsAsked) {
          "\nBlad: graf rozwiazania zawiera cykl (czasy wykonania musza byc dodatnie).\n"},
         {{ta71, "-o", at + "t.txt", "--iterations", "1000000"}, 1, "", "ponad 100 MB"},
         {{ft06, "--seconds", "0"}, 2, "", "Blad: --seconds"},
+        {{ft06, "--seconds", "1e300", "--iterations", "10", "--exact"}, 0, "10 iteracji", ""},
         {{ft06, "--schedule", at + "a", "--json", at + "a"}, 2, "", "do tego samego pliku"},
     };
     for (const Case& c : cases) {

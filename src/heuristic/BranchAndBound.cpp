@@ -4,6 +4,7 @@
 #include <chrono>
 #include <vector>
 
+#include "heuristic/Deadline.h"
 #include "heuristic/Dispatching.h"
 #include "heuristic/Schedule.h"
 
@@ -190,8 +191,7 @@ ExactResult BranchAndBound::Run() {
             return result;
         }
     }
-    deadline_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                   std::chrono::duration<double>(limits_.seconds.value_or(0)));
+    deadline_ = DeadlineAfter(limits_.seconds.value_or(0));
     upper_ = model_.Cmax;
     std::vector<Frame> stack(1);
     Time rootBound = Bound();

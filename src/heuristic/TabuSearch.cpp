@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "heuristic/CriticalPath.h"
+#include "heuristic/Deadline.h"
 #include "heuristic/Dispatching.h"
 #include "heuristic/Random.h"
 #include "heuristic/Schedule.h"
@@ -682,8 +683,7 @@ bool TabuSearch::Iterate(std::int64_t t) {
 }
 
 SearchResult TabuSearch::Run() {
-    deadline_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                   std::chrono::duration<double>(settings_.seconds.value_or(0)));
+    deadline_ = DeadlineAfter(settings_.seconds.value_or(0));
     bestRows_ = model_.PIStorage;
     phaseRows_ = model_.PIStorage;
     Restore(bestRows_);
