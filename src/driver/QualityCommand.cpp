@@ -15,6 +15,7 @@
 #include "formats/TextLines.h"
 #include "heuristic/Dispatching.h"
 #include "heuristic/InsertionLoop.h"
+#include "heuristic/ScheduleCheck.h"
 #include "heuristic/TabuSearch.h"
 
 namespace jobshop {
@@ -159,14 +160,26 @@ Status RunInstance(const fs::path& path, std::optional<double> search, QualityRo
     }
     row = {model.InstanceName, model.JobCount, model.MachineCount, {}, {}};
     row.cmax[kInsertion] = *cmax;
-    DispatchSchedule(dispatched, DispatchRule::kMostWorkRemaining);
-    row.cmax[kMostWorkRemaining] = dispatched.Cmax;
-    DispatchSchedule(dispatched, DispatchRule::kShortestProcessingTime);
-    row.cmax[kShortestProcessingTime] = dispatched.Cmax;
+    // The schedules besides the insertion's are checked from their rows
+    // before their makespans are reported.
+    const auto checked = [&path](const Model& schedule) {
+        if (CheckedMakespan(schedule) == schedule.Cmax) return Status::Ok();
+        return Status::Failure(path.string() +
+                               ": a schedule failed its check (a fault of this program)");
+    };
+    for (const Method method : {kMostWorkRemaining, kShortestProcessingTime}) {
+        DispatchSchedule(dispatched, method == kMostWorkRemaining
+                                         ? DispatchRule::kMostWorkRemaining
+                                         : DispatchRule::kShortestProcessingTime);
+        if (Status s = checked(dispatched); !s.ok()) return s;
+        row.cmax[method] = dispatched.Cmax;
+    }
     if (search) {
         SearchSettings settings;
         settings.seconds = search;
-        row.cmax[kSearch] = ImproveSchedule(model, settings).best;
+        ImproveSchedule(model, settings);
+        if (Status s = checked(model); !s.ok()) return s;
+        row.cmax[kSearch] = model.Cmax;
     }
     return Status::Ok();
 }
