@@ -88,6 +88,19 @@ void ScheduleGraph::UpdateMaxima(std::int32_t from, std::int32_t to) {
     cmax_ = n > 0 ? prefixMax_[n - 1] : 0;
 }
 
+namespace {
+
+// Marks hold the epoch they were made in, so a new epoch forgets them all
+// without clearing; when the count wraps round, they are cleared once.
+void NextEpoch(std::vector<std::uint32_t>& marks, std::uint32_t& epoch) {
+    if (++epoch == 0) {
+        std::fill(marks.begin(), marks.end(), 0);
+        epoch = 1;
+    }
+}
+
+}  // namespace
+
 // The ranks from l1's to lk's in an order of the new graph. Moving l1 = a
 // behind lk: first what a does not reach (l2 ... lk among them), then a,
 // then what it reaches through its job. Moving lk = b in front of l1: first
@@ -96,7 +109,7 @@ void ScheduleGraph::UpdateMaxima(std::int32_t from, std::int32_t to) {
 void ScheduleGraph::OrderWindow(const Model& model, const RowMove& move) {
     windowFirst_ = rank_[move.first];
     windowLast_ = rank_[move.last];
-    ++markEpoch_;
+    NextEpoch(mark_, markEpoch_);
     window_.clear();
     held_.clear();
     const auto marked = [this](Operation k) { return mark_[k] == markEpoch_; };
@@ -132,7 +145,7 @@ void ScheduleGraph::OrderWindow(const Model& model, const RowMove& move) {
 // (the machine successor of the run, whose predecessor changed, included).
 Time ScheduleGraph::MakespanAfter(const Model& model, const RowMove& move) {
     OrderWindow(model, move);
-    ++stampEpoch_;
+    NextEpoch(stamp_, stampEpoch_);
     const std::int32_t* p = model.p.data();
     const Operation* PO = model.PO.data();
     const Operation* PM = model.PM.data();
