@@ -6,11 +6,13 @@
 //         program; the rest after it is the file);
 //   0x02  the rest is a bounds.tsv for jobshop-quality, run in-process on a
 //         folder with one small instance;
+//   0x03  the rest is an instance for jobshop-improve, run in-process with a
+//         trace, a schedule, data and --exact, all within small limits;
 //   else  the whole input is the content of input.txt for jobshop-insert.
 //
 // The seeds of jobshop-insert (fuzz/corpus/) start with a printable byte or
 // NUL, so they keep their meaning; fuzz/corpus-convert/ and
-// fuzz/corpus-quality/ hold those of the other two.
+// fuzz/corpus-quality/ and fuzz/corpus-improve/ hold those of the others.
 //
 // jobshop-insert's whole run (loading, insertion loop, trace, closing
 // section) happens in-process, with input.txt in a scratch folder and the
@@ -32,6 +34,7 @@
 #include "Sinks.h"
 #include "TestFiles.h"
 #include "driver/ConvertCommand.h"
+#include "driver/ImproveCommand.h"
 #include "driver/LoadMessages.h"
 #include "driver/QualityCommand.h"
 #include "driver/Run.h"
@@ -44,6 +47,7 @@ constexpr std::int32_t kMaxOperations = 150;
 
 constexpr std::uint8_t kConvertInput = 0x01;
 constexpr std::uint8_t kBoundsInput = 0x02;
+constexpr std::uint8_t kImproveInput = 0x03;
 
 const std::filesystem::path& ScratchFolder() {
     static const jobshop::testing::TempFolder folder(
@@ -137,11 +141,51 @@ int FuzzBounds(std::string_view content) {
     return 0;
 }
 
+// What jobshop-improve reports it wrote, it wrote; the schedule it writes
+// has the makespan its data gives; a refusal writes nothing.
+int FuzzImprove(std::string_view content) {
+    jobshop::Model probe;
+    if (!jobshop::LoadInstance(content, probe) && probe.OpCount > kMaxOperations) return -1;
+    const std::filesystem::path folder = ScratchFolder() / "improve";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    jobshop::testing::WriteText(folder / "in.txt", content);
+    const std::vector<std::string> args = {(folder / "in.txt").string(),
+                                           "--iterations",
+                                           "60",
+                                           "--exact",
+                                           "--nodes",
+                                           "300",
+                                           "-o",
+                                           (folder / "t.txt").string(),
+                                           "--schedule",
+                                           (folder / "s.txt").string(),
+                                           "--json",
+                                           (folder / "d.json").string()};
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = jobshop::RunImprove(args, out, err);
+    Require(status == 0 || status == 1);
+    const bool written = std::filesystem::exists(folder / "s.txt");
+    if (status == 1) {
+        Require(!err.str().empty() && out.str().empty() && !written);
+        return 0;
+    }
+    Require(err.str().empty() && written && std::filesystem::exists(folder / "t.txt"));
+    const std::string schedule = jobshop::testing::ReadText(folder / "s.txt");
+    const std::string cmax = schedule.substr(5, schedule.find('\n') - 5);
+    Require(schedule.starts_with("Cmax ") &&
+            jobshop::testing::ReadText(folder / "d.json").find(",\"cmax\":" + cmax + ",") !=
+                std::string::npos);
+    return 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     if (size > 0 && data[0] == kConvertInput) return FuzzConvert(content.substr(1));
     if (size > 0 && data[0] == kBoundsInput) return FuzzBounds(content.substr(1));
+    if (size > 0 && data[0] == kImproveInput) return FuzzImprove(content.substr(1));
     return FuzzInsert(content);
 }

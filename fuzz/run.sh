@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer target with clang and runs it from the seed corpora:
-# fuzz/corpus/ (input.txt of jobshop-insert), fuzz/corpus-convert/ and
-# fuzz/corpus-quality/ (FuzzRun.cpp says how a first byte marks them).
+# fuzz/corpus/ (input.txt of jobshop-insert), fuzz/corpus-convert/,
+# fuzz/corpus-quality/ and fuzz/corpus-improve/ (FuzzRun.cpp says how a first
+# byte marks them).
 #   fuzz/run.sh [seconds] [workers]     defaults: 60 seconds, 1 worker
 # New inputs go to fuzz/corpus-work/ (not committed); a crash, leak or
 # timeout is written to fuzz/artifacts/ and makes the script fail.
@@ -20,4 +21,4 @@ if [ "$workers" -gt 1 ]; then
     args+=(-fork="$workers" -ignore_crashes=0)
 fi
 ./build-fuzz/jobshop-fuzz "${args[@]}" fuzz/corpus-work fuzz/corpus fuzz/corpus-convert \
-    fuzz/corpus-quality
+    fuzz/corpus-quality fuzz/corpus-improve

@@ -35,7 +35,10 @@ std::map<std::string, std::vector<std::string>> TsvRows(const std::string& tsv) 
     std::istringstream lines(tsv);
     std::string line;
     std::getline(lines, line);
-    EXPECT_EQ(line, "name\tjobs\tmachines\tcmax\tlower_bound\tupper_bound\tgap_percent");
+    EXPECT_TRUE(line.starts_with(
+        "name\tjobs\tmachines\tcmax\tlower_bound\tupper_bound\tgap_percent\tmwkr_cmax\t"
+        "mwkr_gap_percent\tspt_cmax\tspt_gap_percent"))
+        << line;
     while (std::getline(lines, line)) {
         std::vector<std::string> cells(1);
         for (const char c : line) {
@@ -97,24 +100,50 @@ TEST(Quality, GapsAndFamiliesByHand) {
               "name\tupper_bound\tlower_bound\r\nxa1\t8\t4\r\nxa2\t6\t\r\nft9\t4\t4\r\n");
     const Outcome markdown = Quality({folder.path().string()});
     ASSERT_EQ(markdown.status, 0) << markdown.err;
-    EXPECT_EQ(markdown.out,
-              "| instance | jobs x machines | Cmax | lower bound | upper bound | gap % |\n"
-              "|---|---|--:|--:|--:|--:|\n"
-              "| ft9 | 1 x 1 | 5 | 4 | 4 | 25.0 |\n"
-              "| xa1 | 1 x 1 | 10 | 4 | 8 | 25.0 |\n"
-              "| xa2 | 1 x 1 | 6 | - | 6 | 0.0 |\n"
-              "| xb1 | 1 x 1 | 7 | - | - | - |\n"
-              "\n"
-              "| family | instances | mean gap % | largest gap % |\n"
-              "|---|--:|--:|--:|\n"
-              "| ft | 1 | 25.0 | 25.0 |\n"
-              "| xa | 2 | 12.5 | 25.0 |\n"
-              "| xb | 1 | - | - |\n");
+    EXPECT_EQ(
+        markdown.out,
+        "| instance | jobs x machines | Cmax | lower bound | upper bound | gap % | MWKR gap % "
+        "| SPT gap % |\n"
+        "|---|---|--:|--:|--:|--:|--:|--:|\n"
+        "| ft9 | 1 x 1 | 5 | 4 | 4 | 25.0 | 25.0 | 25.0 |\n"
+        "| xa1 | 1 x 1 | 10 | 4 | 8 | 25.0 | 25.0 | 25.0 |\n"
+        "| xa2 | 1 x 1 | 6 | - | 6 | 0.0 | 0.0 | 0.0 |\n"
+        "| xb1 | 1 x 1 | 7 | - | - | - | - | - |\n"
+        "\n"
+        "| family | instances | mean gap % | largest gap % | MWKR mean gap % | SPT mean gap % "
+        "|\n"
+        "|---|--:|--:|--:|--:|--:|\n"
+        "| ft | 1 | 25.0 | 25.0 | 25.0 | 25.0 |\n"
+        "| xa | 2 | 12.5 | 25.0 | 12.5 | 12.5 |\n"
+        "| xb | 1 | - | - | - | - |\n");
     const Outcome tsv = Quality({folder.path().string(), "--tsv"});
     EXPECT_EQ(TsvRows(tsv.out).at("xa1"),
-              (std::vector<std::string>{"xa1", "1", "1", "10", "4", "8", "25.00"}));
+              (std::vector<std::string>{"xa1", "1", "1", "10", "4", "8", "25.00", "10", "25.00",
+                                        "10", "25.00"}));
     EXPECT_EQ(TsvRows(tsv.out).at("xb1"),
-              (std::vector<std::string>{"xb1", "1", "1", "7", "", "", ""}));
+              (std::vector<std::string>{"xb1", "1", "1", "7", "", "", "", "7", "", "7", ""}));
+}
+
+// Worked by hand (Giffler and Thompson): job 1 is 3 on machine 1 then 1 on
+// machine 2, job 2 is 2 then 6. Both rules start job 2 on machine 1; on
+// machine 2, SPT then takes job 1's short operation first (Cmax 12), MWKR
+// job 2, which has more left (Cmax 9, the optimum). The search, given
+// time, ends at the optimum too.
+TEST(Quality, DispatchingRulesAndSearchColumns) {
+    TempFolder folder;
+    WriteText(folder / "h1.txt", "h1 2 2  1 3 2 1  1 2 2 6");
+    WriteText(folder / "bounds.tsv", "name\tlower_bound\tupper_bound\nh1\t9\t9\n");
+    const Outcome tsv = Quality({folder.path().string(), "--tsv", "--search", "0.01"});
+    ASSERT_EQ(tsv.status, 0) << tsv.err;
+    const std::vector<std::string> row = TsvRows(tsv.out).at("h1");
+    ASSERT_EQ(row.size(), 13u);
+    EXPECT_EQ(std::vector<std::string>(row.begin() + 7, row.end()),
+              (std::vector<std::string>{"9", "0.00", "12", "33.33", "9", "0.00"}));
+    const Outcome markdown = Quality({folder.path().string(), "--search", "0.01"});
+    EXPECT_NE(markdown.out.find("| SPT mean gap % | search mean gap % | search largest gap % |"),
+              std::string::npos)
+        << markdown.out;
+    EXPECT_EQ(Quality({folder.path().string(), "--search", "0"}).status, 2);
 }
 
 TEST(Quality, RejectionsNameTheFileAndPrintNoTable) {

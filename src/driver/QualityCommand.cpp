@@ -13,7 +13,10 @@
 #include "driver/LoadMessages.h"
 #include "formats/InputFile.h"
 #include "formats/TextLines.h"
+#include "heuristic/Dispatching.h"
 #include "heuristic/InsertionLoop.h"
+#include "heuristic/ScheduleCheck.h"
+#include "heuristic/TabuSearch.h"
 
 namespace jobshop {
 namespace {
@@ -34,18 +37,23 @@ struct Bounds {
 };
 using BoundsTable = std::map<std::string, Bounds, std::less<>>;
 
+// The methods compared, each a makespan per instance: the insertion (the
+// program's own), the two dispatching rules, and with --search the tabu
+// search after it.
+enum Method { kInsertion, kMostWorkRemaining, kShortestProcessingTime, kSearch, kMethods };
+
 struct QualityRow {
     std::string name;
     std::int32_t jobs = 0;
     std::int32_t machines = 0;
-    Time cmax = 0;
+    std::array<std::optional<Time>, kMethods> cmax;
     Bounds bounds;
 };
 
 struct FamilySummary {
     std::string family;
     std::int32_t count = 0;
-    std::vector<double> gaps;
+    std::array<std::vector<double>, kMethods> gaps;
 };
 
 // The makespan of the heuristic's schedule, built without a trace; nothing
@@ -149,7 +157,7 @@ std::optional<std::string> NotAFile(const fs::path& path) {
     return "not a regular file";
 }
 
-Status RunInstance(const fs::path& path, QualityRow& row) {
+Status RunInstance(const fs::path& path, std::optional<double> search, QualityRow& row) {
     if (const std::optional<std::string> what = NotAFile(path)) {
         return Status::Failure(path.string() + ": " + *what + ", not an instance file");
     }
@@ -158,19 +166,42 @@ Status RunInstance(const fs::path& path, QualityRow& row) {
         return Status::Failure(ToolLoadMessage(*refused, path.string()));
     }
     SortInsertionOrder(model);
+    Model dispatched = model;
     const std::optional<Time> cmax = HeuristicCmax(model);
     if (!cmax) {
         return Status::Failure(path.string() +
                                ": the schedule graph closed a cycle (times of 0 or below)");
     }
-    row = {model.InstanceName, model.JobCount, model.MachineCount, *cmax, {}};
+    row = {model.InstanceName, model.JobCount, model.MachineCount, {}, {}};
+    row.cmax[kInsertion] = *cmax;
+    // The schedules besides the insertion's are checked from their rows
+    // before their makespans are reported.
+    const auto checked = [&path](const Model& schedule) {
+        if (CheckedMakespan(schedule) == schedule.Cmax) return Status::Ok();
+        return Status::Failure(path.string() +
+                               ": a schedule failed its check (a fault of this program)");
+    };
+    for (const Method method : {kMostWorkRemaining, kShortestProcessingTime}) {
+        DispatchSchedule(dispatched, method == kMostWorkRemaining
+                                         ? DispatchRule::kMostWorkRemaining
+                                         : DispatchRule::kShortestProcessingTime);
+        if (Status s = checked(dispatched); !s.ok()) return s;
+        row.cmax[method] = dispatched.Cmax;
+    }
+    if (search) {
+        SearchSettings settings;
+        settings.seconds = search;
+        ImproveSchedule(model, settings);
+        if (Status s = checked(model); !s.ok()) return s;
+        row.cmax[kSearch] = model.Cmax;
+    }
     return Status::Ok();
 }
 
 // Percent above the best known upper bound.
-std::optional<double> Gap(const QualityRow& row) {
-    if (!row.bounds.upper || *row.bounds.upper <= 0) return std::nullopt;
-    return 100.0 * static_cast<double>(row.cmax - *row.bounds.upper) / *row.bounds.upper;
+std::optional<double> Gap(const QualityRow& row, Method method = kInsertion) {
+    if (!row.bounds.upper || *row.bounds.upper <= 0 || !row.cmax[method]) return std::nullopt;
+    return 100.0 * static_cast<double>(*row.cmax[method] - *row.bounds.upper) / *row.bounds.upper;
 }
 
 std::string Fixed(double value, int decimals) {
@@ -179,7 +210,7 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
-std::string Cell(const std::optional<std::int32_t>& value, std::string_view unknown) {
+std::string Cell(const std::optional<std::int64_t>& value, std::string_view unknown) {
     return value ? std::to_string(*value) : std::string(unknown);
 }
 
@@ -214,63 +245,119 @@ std::vector<FamilySummary> Summarize(const std::vector<QualityRow>& rows) {
         if (families.empty() || families.back().family != family)
             families.push_back({family, 0, {}});
         ++families.back().count;
-        if (const std::optional<double> gap = Gap(row)) families.back().gaps.push_back(*gap);
+        for (int method = 0; method < kMethods; ++method) {
+            if (const std::optional<double> gap = Gap(row, Method(method))) {
+                families.back().gaps[method].push_back(*gap);
+            }
+        }
     }
     return families;
 }
 
-std::string TsvReport(const std::vector<QualityRow>& rows) {
-    std::string text = "name\tjobs\tmachines\tcmax\tlower_bound\tupper_bound\tgap_percent\n";
+// The methods a report shows: the search only when it ran.
+std::vector<Method> Shown(bool search) {
+    std::vector<Method> methods = {kMostWorkRemaining, kShortestProcessingTime};
+    if (search) methods.push_back(kSearch);
+    return methods;
+}
+
+constexpr std::array<std::string_view, kMethods> kLabel = {"", "MWKR", "SPT", "search"};
+constexpr std::array<std::string_view, kMethods> kColumn = {"", "mwkr", "spt", "search"};
+
+std::string TsvReport(const std::vector<QualityRow>& rows, bool search) {
+    std::string text = "name\tjobs\tmachines\tcmax\tlower_bound\tupper_bound\tgap_percent";
+    for (const Method method : Shown(search)) {
+        text += "\t" + std::string(kColumn[method]) + "_cmax\t" + std::string(kColumn[method]) +
+                "_gap_percent";
+    }
+    text += "\n";
     for (const QualityRow& row : rows) {
         text += row.name + "\t" + std::to_string(row.jobs) + "\t" + std::to_string(row.machines) +
-                "\t" + std::to_string(row.cmax) + "\t" + Cell(row.bounds.lower, "") + "\t" +
-                Cell(row.bounds.upper, "") + "\t" + Cell(Gap(row), 2, "") + "\n";
-    }
-    return text;
-}
-
-std::string FamilyTable(const std::vector<QualityRow>& rows) {
-    std::string text = "| family | instances | mean gap % | largest gap % |\n|---|--:|--:|--:|\n";
-    for (const FamilySummary& family : Summarize(rows)) {
-        std::optional<double> mean;
-        std::optional<double> largest;
-        if (!family.gaps.empty()) {
-            double sum = 0;
-            for (const double gap : family.gaps) sum += gap;
-            mean = sum / static_cast<double>(family.gaps.size());
-            largest = *std::max_element(family.gaps.begin(), family.gaps.end());
+                "\t" + Cell(row.cmax[kInsertion], "") + "\t" + Cell(row.bounds.lower, "") + "\t" +
+                Cell(row.bounds.upper, "") + "\t" + Cell(Gap(row), 2, "");
+        for (const Method method : Shown(search)) {
+            text += "\t" + Cell(row.cmax[method], "") + "\t" + Cell(Gap(row, method), 2, "");
         }
-        text += "| " + family.family + " | " + std::to_string(family.count) + " | " +
-                Cell(mean, 1, "-") + " | " + Cell(largest, 1, "-") + " |\n";
+        text += "\n";
     }
     return text;
 }
 
-std::string MarkdownReport(const std::vector<QualityRow>& rows) {
-    std::string text =
-        "| instance | jobs x machines | Cmax | lower bound | upper bound | gap % |\n"
-        "|---|---|--:|--:|--:|--:|\n";
+std::optional<double> Mean(const std::vector<double>& gaps) {
+    if (gaps.empty()) return std::nullopt;
+    double sum = 0;
+    for (const double gap : gaps) sum += gap;
+    return sum / static_cast<double>(gaps.size());
+}
+
+std::optional<double> Largest(const std::vector<double>& gaps) {
+    if (gaps.empty()) return std::nullopt;
+    return *std::max_element(gaps.begin(), gaps.end());
+}
+
+std::string FamilyTable(const std::vector<QualityRow>& rows, bool search) {
+    std::string text = "| family | instances | mean gap % | largest gap %";
+    std::string rule = "|---|--:|--:|--:";
+    for (const Method method : Shown(search)) {
+        text += " | " + std::string(kLabel[method]) + " mean gap %";
+        rule += "|--:";
+    }
+    if (search) {
+        text += " | search largest gap %";
+        rule += "|--:";
+    }
+    text += " |\n" + rule + "|\n";
+    for (const FamilySummary& family : Summarize(rows)) {
+        text += "| " + family.family + " | " + std::to_string(family.count) + " | " +
+                Cell(Mean(family.gaps[kInsertion]), 1, "-") + " | " +
+                Cell(Largest(family.gaps[kInsertion]), 1, "-");
+        for (const Method method : Shown(search)) {
+            text += " | " + Cell(Mean(family.gaps[method]), 1, "-");
+        }
+        if (search) text += " | " + Cell(Largest(family.gaps[kSearch]), 1, "-");
+        text += " |\n";
+    }
+    return text;
+}
+
+std::string MarkdownReport(const std::vector<QualityRow>& rows, bool search) {
+    std::string text = "| instance | jobs x machines | Cmax | lower bound | upper bound | gap %";
+    std::string rule = "|---|---|--:|--:|--:|--:";
+    for (const Method method : Shown(search)) {
+        if (method == kSearch) {
+            text += " | search Cmax";
+            rule += "|--:";
+        }
+        text += " | " + std::string(kLabel[method]) + " gap %";
+        rule += "|--:";
+    }
+    text += " |\n" + rule + "|\n";
     for (const QualityRow& row : rows) {
         text += "| " + row.name + " | " + std::to_string(row.jobs) + " x " +
-                std::to_string(row.machines) + " | " + std::to_string(row.cmax) + " | " +
+                std::to_string(row.machines) + " | " + Cell(row.cmax[kInsertion], "-") + " | " +
                 Cell(row.bounds.lower, "-") + " | " + Cell(row.bounds.upper, "-") + " | " +
-                Cell(Gap(row), 1, "-") + " |\n";
+                Cell(Gap(row), 1, "-");
+        for (const Method method : Shown(search)) {
+            if (method == kSearch) text += " | " + Cell(row.cmax[kSearch], "-");
+            text += " | " + Cell(Gap(row, method), 1, "-");
+        }
+        text += " |\n";
     }
-    return text + "\n" + FamilyTable(rows);
+    return text + "\n" + FamilyTable(rows, search);
 }
 
 // Every instance of the folder with its bounds, sorted by family. A file
 // that is not an instance, or whose schedule closes a cycle, is reported on
 // `err` and left out; `skipped` counts them.
-Status CollectRows(const fs::path& folder, std::vector<QualityRow>& rows, Command& command,
-                   int& skipped) {
+Status CollectRows(const fs::path& folder, std::optional<double> search,
+                   std::vector<QualityRow>& rows, Command& command, int& skipped) {
     std::vector<fs::path> files;
     if (Status s = InstanceFiles(folder, files); !s.ok()) return s;
     BoundsTable bounds;
     if (Status s = ReadBounds(folder / kBoundsFile, bounds); !s.ok()) return s;
     for (const fs::path& file : files) {
         QualityRow row;
-        if (Status s = RunInstance(file, row); !s.ok()) {
+        if (Status s = RunInstance(file, search, row); !s.ok()) {
             command.Fail(s.message());
             ++skipped;
             continue;
@@ -296,13 +383,21 @@ int RunQuality(std::span<const std::string> args, const fs::path& defaultFolder,
     app.add_option("FOLDER", folder, "Folder of instance files (*.txt) and bounds.tsv")
         ->capture_default_str();
     app.add_flag("--tsv", tsv, "Print the rows alone, tab-separated");
+    std::optional<double> search;
+    app.add_option(
+           "--search", search,
+           "Also improve each schedule by tabu search for SECONDS (seed 1) and show its gap")
+        ->type_name("SECONDS")
+        ->check(CLI::PositiveNumber);
     if (const std::optional<int> status = command.Parse(app, args)) return *status;
     std::vector<QualityRow> rows;
     int skipped = 0;
-    if (Status s = CollectRows(folder, rows, command, skipped); !s.ok()) {
+    if (Status s = CollectRows(folder, search, rows, command, skipped); !s.ok()) {
         return command.Fail(s.message());
     }
-    const int printed = command.Print(tsv ? TsvReport(rows) : MarkdownReport(rows));
+    const bool searched = search.has_value();
+    const int printed =
+        command.Print(tsv ? TsvReport(rows, searched) : MarkdownReport(rows, searched));
     if (printed != kExitOk || skipped == 0) return printed;
     return command.Fail(std::to_string(skipped) + (skipped == 1 ? " file was" : " files were") +
                         " left out (see above)");
