@@ -10,6 +10,7 @@
 
 #include "driver/Command.h"
 #include "driver/LoadMessages.h"
+#include "driver/ReplayRun.h"
 #include "driver/Run.h"
 #include "heuristic/BranchAndBound.h"
 #include "heuristic/InsertionLoop.h"
@@ -26,7 +27,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Uzycie: jobshop-improve [INSTANCJA] [--iterations K] [--seconds S] [--seed N]\n"
-    "                        [-o SLAD] [--schedule PLIK] [--json DANE] [--exact [--nodes N]]\n"
+    "                        [-o SLAD] [--schedule PLIK] [--json DANE] [--page STRONA]\n"
+    "                        [--exact [--nodes N]]\n"
     "\n"
     "Buduje harmonogram tak jak jobshop-insert i poprawia go przeszukiwaniem z lista\n"
     "tabu: ruchami operacji w blokach sciezki krytycznej.\n"
@@ -40,6 +42,8 @@ constexpr const char* kUsage =
     "  -o SLAD          zapisuje przeszukiwanie krok po kroku (plik tekstowy)\n"
     "  --schedule PLIK  zapisuje najlepszy harmonogram\n"
     "  --json DANE      zapisuje najlepszy harmonogram i przebieg przeszukiwania (JSON)\n"
+    "  --page STRONA    zapisuje strone HTML jak jobshop-replay, z iteracjami\n"
+    "                   przeszukiwania po krokach wstawiania\n"
     "  --exact          dowodzi metoda podzialu i ograniczen, ze Cmax jest optymalny\n"
     "                   (instancje do okolo 8 x 8)\n"
     "  --nodes N        najwyzej N wezlow przy --exact (domyslnie 2000000)\n"
@@ -63,7 +67,7 @@ constexpr std::uint64_t kMaxStepsBytes = 8'000'000;
 struct ImproveOptions {
     std::string instance = std::string(kInstanceFileName);
     std::optional<std::string> iterations, seconds, seed, nodes;
-    std::optional<std::string> trace, schedule, json;
+    std::optional<std::string> trace, schedule, json, page;
     bool exact = false;
 };
 
@@ -111,7 +115,7 @@ std::optional<std::string> ReadSettings(const ImproveOptions& options, Settings&
 
 std::vector<std::string> Outputs(const ImproveOptions& options) {
     std::vector<std::string> paths;
-    for (const auto* path : {&options.trace, &options.schedule, &options.json}) {
+    for (const auto* path : {&options.trace, &options.schedule, &options.json, &options.page}) {
         if (*path) paths.push_back(**path);
     }
     return paths;
@@ -208,7 +212,14 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
                              static_cast<double>(kMaxTraceBytes)) {
         return command.Fail(TraceTooLarge().message());
     }
-    if (BuildSchedule(model) != ScheduleOutcome::kComplete) {
+    // A page records the insertion as jobshop-replay does; the schedule
+    // is the same either way.
+    std::string replayJson;
+    if (options.page) {
+        if (Status s = RecordReplay(model, options.instance, replayJson); !s.ok()) {
+            return command.Fail(s.message());
+        }
+    } else if (BuildSchedule(model) != ScheduleOutcome::kComplete) {
         return command.Fail(CycleFailure().message());
     }
     ImproveReport report;
@@ -229,7 +240,7 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
     SearchRecorder steps(kMaxStepsBytes);
     std::vector<SearchObserver*> watchers = {&history};
     if (options.trace) watchers.push_back(&traceWriter);
-    if (options.json) watchers.push_back(&steps);
+    if (options.json || options.page) watchers.push_back(&steps);
     SearchObservers watch(watchers);
     report.search = ImproveSchedule(model, settings.search, &watch);
     traceOut.Flush();
@@ -244,17 +255,25 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
 
     std::vector<OutputFile> outputs;
     const std::string scheduleText = options.schedule ? ScheduleText(model) : std::string();
-    const std::string json =
-        options.json ? ImproveJson(model, report, history, &steps.recording()) : std::string();
+    const std::string json = options.json || options.page
+                                 ? ImproveJson(model, report, history, &steps.recording())
+                                 : std::string();
+    if (options.page) {
+        if (Status s = AppendSearch(replayJson, json); !s.ok()) return command.Fail(s.message());
+    }
     if (options.trace) outputs.push_back({*options.trace, {trace}});
     if (options.schedule) outputs.push_back({*options.schedule, {scheduleText}});
     if (options.json) outputs.push_back({*options.json, {json}});
+    if (options.page) outputs.push_back({*options.page, ReplayPagePieces(replayJson)});
     if (const int status = command.Write(outputs)) return status;
 
     std::string written;
     bool standardOutputTaken = false;
     const std::pair<const std::optional<std::string>*, const char*> names[] = {
-        {&options.trace, "slad"}, {&options.schedule, "harmonogram"}, {&options.json, "dane"}};
+        {&options.trace, "slad"},
+        {&options.schedule, "harmonogram"},
+        {&options.json, "dane"},
+        {&options.page, "strone"}};
     for (const auto& [path, what] : names) {
         if (!*path) continue;
         if (**path == kStandardOutputName) {
@@ -288,6 +307,7 @@ int RunImprove(std::span<const std::string> args, std::ostream& out, std::ostrea
     app.add_option("-o", options.trace);
     app.add_option("--schedule", options.schedule);
     app.add_option("--json", options.json);
+    app.add_option("--page", options.page);
     app.add_flag("--exact", options.exact);
     app.allow_extras();
     if (const std::optional<int> status = command.Parse(app, args)) return *status;

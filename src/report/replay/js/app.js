@@ -47,6 +47,11 @@ import { createGraphPanel } from "./graph-panel.js";
 import { graphStrings } from "./graph-strings.js";
 import { followPrinting } from "./print.js";
 import { createSheetPanel } from "./sheet-panel.js";
+// The search after the insertion's steps.
+import { decodeSearch } from "./search-data.js";
+import { createSearchPanel, showSearchHeader } from "./search-panel.js";
+import { createSearchStepper } from "./search-stepping.js";
+import { searchStrings } from "./search-strings.js";
 
 // The data jobshop-replay embedded in the page, or null when there is none
 // or it is not of this format.
@@ -55,17 +60,20 @@ export function readEmbeddedData(doc) {
   return element ? parseReplayData(element.textContent) : null;
 }
 
-// The step in the address, "#N": read() gives the number as it stands
-// there ("" for none), write(t) puts step t there.
-const hashAddress = {
+// The step in the address, "#N", or a search's iteration I after the
+// `steps` steps, "#sI": read() gives the place's number ("" for none),
+// write(t) puts place t there.
+const hashAddress = (steps) => ({
   read() {
-    const m = /^#(\d+)$/.exec(location.hash);
-    return m ? m[1] : "";
+    const m = /^#(s?)(\d+)$/.exec(location.hash);
+    if (!m) return "";
+    return m[1] ? String(steps + Number(m[2])) : m[2];
   },
   write(t) {
-    if (location.hash !== "#" + t) history.replaceState(null, "", "#" + t);
+    const hash = t > steps ? "#s" + (t - steps) : "#" + t;
+    if (location.hash !== hash) history.replaceState(null, "", hash);
   },
-};
+});
 
 // The panels of a replay, in the order they render a step (the chart
 // first), and those of them that practice hides: they show the step's
@@ -76,6 +84,7 @@ function createPanels(page) {
   const graph = createGraphPanel(page);
   const panels = [chart, createHeadline(page), chartText, createOperationPanel(page), changes, createTablePanel(page), graph,
     createSheetPanel(page), createOrderPanel(page), createPracticePanel(page)];
+  if (page.replay.search) panels.push(createSearchPanel(page));
   return { panels, answers: new Set([chart, chartText, changes, graph]) };
 }
 
@@ -120,13 +129,20 @@ let running = null;
 //   options.address  keeps the step in the address for a page whose address
 //                    holds more: { read() -> the step's number as it
 //                    stands there ("" for none), write(t) }; by default "#N"
-// Returns { show(t), setLanguage(lang), translator(), stop() }.
+//   options.optimum  the insertion's makespan beside the optimum, for data
+//                    without a search: { insertion, best, lowerBound,
+//                    exact } (search-data.js's optimumText)
+// Places after the insertion's steps are the iterations of a search the
+// data carries (jobshop-improve --page), "#sI" in the address.
+// Returns { show(t), setLanguage(lang), translator(), setOptimum(facts),
+// stop() }.
 export function startReplay(data, options = {}) {
   if (running) running.stop();
   const stopping = new AbortController();
   const signal = stopping.signal;
   const schedule = createPanelSchedule(signal);
-  let replay = null, stepper = null, navigation = null, current = 0, message = "";
+  let replay = null, stepper = null, searchStepper = null, navigation = null, current = 0, message = "";
+  let optimum = options.optimum || null;
   // What the panels get: the replay, the translator (which the language
   // switch replaces), the signal that ends their listeners; show(t) goes to
   // a step, setPractising(on) tells that practice hides the answers' panels.
@@ -144,9 +160,13 @@ export function startReplay(data, options = {}) {
     byId("nav").classList.toggle("hidden", !!key);
     byId("main").classList.toggle("hidden", !!key);
   };
-  const setLanguage = createLanguage(page, [pageStrings, a11yStrings, graphStrings, explainStrings, practiceStrings, ...(options.strings || [])], () => {
+  const tables = [pageStrings, a11yStrings, graphStrings, explainStrings, practiceStrings, searchStrings, ...(options.strings || [])];
+  const setLanguage = createLanguage(page, tables, () => {
     if (message) showMessage(message);
-    if (replay) showHeadings(replay, page.tr);
+    if (replay) {
+      showHeadings(replay, page.tr);
+      showSearchHeader(page, optimum);
+    }
     for (const panel of schedule.panels) panel.retext?.();
     if (current) show(current, true);
   });
@@ -154,13 +174,14 @@ export function startReplay(data, options = {}) {
 
   function show(t, again = false) {
     if (!replay || replay.STEPS === 0 || Number.isNaN(t) || signal.aborted) return;
-    t = Math.max(1, Math.min(replay.STEPS, Math.round(t)));
+    t = Math.max(1, Math.min(replay.PLACES, Math.round(t)));
     if (t === current && !again) {
       navigation.follow(t);
       return;
     }
     current = t;
-    const view = stepper.view(t);
+    const view = t > replay.STEPS ? searchStepper.view(t - replay.STEPS) : stepper.view(t);
+    document.body.dataset.phase = view.search ? "search" : "insertion";
     schedule.show(view, again);
     navigation.follow(t, view.evaluated, true);
     document.body.dataset.step = t;
@@ -177,8 +198,13 @@ export function startReplay(data, options = {}) {
     show: (t) => show(t),
     setLanguage,
     translator: () => page.tr,
+    setOptimum(facts) {
+      optimum = facts;
+      if (replay) showSearchHeader(page, optimum);
+    },
     stop() {
       stopping.abort();
+      byId("search-link").hidden = byId("optimum").hidden = true;
       clearTimeout(resizeTimer);
       if (running === controller) running = null;
     },
@@ -190,17 +216,21 @@ export function startReplay(data, options = {}) {
     return controller;
   }
   replay = page.replay = decodeReplay(data);
+  replay.search = replay.STEPS > 0 ? decodeSearch(data) : null;
+  replay.PLACES = replay.STEPS + (replay.search ? replay.search.ITERS : 0);
   // The tables' columns fit the widest numbers.
   byId("main").style.setProperty("--digits", replay.digits);
   byId("main").style.setProperty("--op-digits", replay.opDigits);
   showHeadings(replay, page.tr);
+  showSearchHeader(page, optimum);
   if (replay.STEPS === 0) {
     showMessage("page.no-steps");
     return controller;
   }
   showMessage("");
   stepper = createStepper(replay);
-  navigation = createNavigation(page, options.address || hashAddress, replay.STEPS);
+  if (replay.search) searchStepper = createSearchStepper(replay, replay.search);
+  navigation = createNavigation(page, options.address || hashAddress(replay.STEPS), replay.PLACES, replay.STEPS);
   const { panels, answers } = createPanels(page);
   schedule.set(panels, answers);
   followPrinting(signal);

@@ -4,8 +4,9 @@
 // costs the few arcs and labels it touched.
 
 import { buildGraph, graphFits, graphLayout, machineStyle } from "./graph-scene.js";
-import { GRAPH_STYLE, LAYERS, ROOT_ATTRIBUTES, graphItems, graphToSvg } from "./graph-svg.js";
+import { GRAPH_STYLE, LAYERS, MOVED_ARC, ROOT_ATTRIBUTES, graphItems, graphToSvg } from "./graph-svg.js";
 import { byId, download, safeFileName } from "./dom.js";
+import { searchGraphMarks } from "./search-scene.js";
 
 const SVG_NS = "http://www.w3.org/2000/svg";
 const esc = (s) => String(s).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
@@ -29,7 +30,7 @@ export function createGraphPanel(page) {
     note.textContent = fits ? "" : t("graph.too-big", { jobs: count(replay.J, "count.jobs"), machines: count(replay.MC, "count.machines") });
   };
   tooBig();
-  if (!fits) return { render() {}, retext: tooBig };
+  if (!fits) return { phase: "both", render() {}, retext: tooBig };
 
   const layout = graphLayout(replay);
   const svg = document.createElementNS(SVG_NS, "svg");
@@ -94,8 +95,11 @@ export function createGraphPanel(page) {
   const captions = () => ({ source: page.tr.t("graph.source"), sink: page.tr.t("graph.sink") });
   const answersHidden = () => box.closest(".answers-hidden") !== null;
 
+  // A search iteration's legend has no insertion, and the arcs its move
+  // reorders.
+  let legendOfSearch = false;
   function renderLegend() {
-    const { t } = page.tr;
+    const { t } = page.tr, search = legendOfSearch;
     const items = [];
     for (let i = 1; i <= replay.MC; ++i) {
       const st = machineStyle(i);
@@ -104,10 +108,14 @@ export function createGraphPanel(page) {
     items.push(swatch("#555555", 1.5) + esc(t("graph.legend.job")));
     items.push(swatch("#9a9a9a", 1) + esc(t("graph.legend.end")));
     items.push(swatch("#000000", 5) + esc(t("graph.legend.critical")));
-    items.push(swatch("#F2B600", 10, "", "") + esc(t("graph.legend.added")));
-    items.push(swatch("#9a9a9a", 1.5, "2 4") + esc(t("graph.legend.removed")));
-    items.push(`<svg width="30" height="12" aria-hidden="true"><rect x="2" y="1" width="26" height="10" rx="3" fill="#fff" stroke="#6b6b6b" stroke-dasharray="3 2"/></svg>` + esc(t("graph.legend.unplaced")));
-    items.push(`<svg width="30" height="12" aria-hidden="true"><rect x="1" y="1" width="28" height="10" rx="3" fill="none" stroke="#000" stroke-dasharray="4 2"/></svg>` + esc(t("graph.legend.inserted")));
+    if (search) {
+      items.push(swatch(MOVED_ARC, 10) + esc(t("graph.legend.moved")));
+    } else {
+      items.push(swatch("#F2B600", 10, "", "") + esc(t("graph.legend.added")));
+      items.push(swatch("#9a9a9a", 1.5, "2 4") + esc(t("graph.legend.removed")));
+      items.push(`<svg width="30" height="12" aria-hidden="true"><rect x="2" y="1" width="26" height="10" rx="3" fill="#fff" stroke="#6b6b6b" stroke-dasharray="3 2"/></svg>` + esc(t("graph.legend.unplaced")));
+      items.push(`<svg width="30" height="12" aria-hidden="true"><rect x="1" y="1" width="28" height="10" rx="3" fill="none" stroke="#000" stroke-dasharray="4 2"/></svg>` + esc(t("graph.legend.inserted")));
+    }
     legend.innerHTML = items.map((s) => "<span>" + s + "</span>").join("");
   }
 
@@ -118,7 +126,8 @@ export function createGraphPanel(page) {
     size.textContent = page.tr.t(size.dataset.t);
   };
   byId("graph-save").onclick = () => {
-    const base = safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("graph.file") + "_" + page.tr.t("file.step") + "_" + scene.t;
+    const base = safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("graph.file") + "_" +
+      (scene.i ? page.tr.t("file.iteration") + "_" + scene.i : page.tr.t("file.step") + "_" + scene.t);
     const text = graphToSvg(scene, { ...captions(), showRQ: !answersHidden() });
     download(base + ".svg", new Blob([text], { type: "image/svg+xml" }));
   };
@@ -126,12 +135,18 @@ export function createGraphPanel(page) {
 
   return {
     element: byId("graph-panel"),
+    phase: "both",
     render(view) {
-      scene = buildGraph(replay, view, layout);
+      if (!!view.search !== legendOfSearch) {
+        legendOfSearch = !!view.search;
+        renderLegend();
+      }
+      scene = view.search ? buildGraph(replay, view, layout, searchGraphMarks(replay, view)) : buildGraph(replay, view, layout);
       scene.t = view.t;
+      scene.i = view.search ? view.search.i : 0;
       update(graphItems(scene, captions()));
       const { t } = page.tr;
-      svg.setAttribute("aria-label", t("graph.label", { t: view.t }));
+      svg.setAttribute("aria-label", view.search ? t("search.graph.label", { i: view.search.i }) : t("graph.label", { t: view.t }));
       pathLine.textContent = scene.path.length ?
         t("graph.path", { path: ["0", ...scene.path, "0"].join(" \u2192 "), length: scene.length }) : t("graph.no-path");
     },

@@ -103,22 +103,36 @@ function route(a, b, halfA, halfB, curved, W, H) {
   };
 }
 
+// What a step marks in its graph: the arcs its insertion added and the one
+// it replaced, and the operation inserted; the path drawn is one longest
+// path.
+function insertionMarks(replay, view) {
+  const s = view.step, op = s.op, before = view.rowsBefore[s.machine], b = s.position;
+  const u = b >= 2 ? before[b - 2] : 0, v = b <= before.length ? before[b - 1] : 0;
+  return {
+    path: null, framed: op, moved: () => false,
+    added: (from, to) => (to === op ? from === u : from === op && to === v),
+    removed: u && v ? { from: u, to: v } : null,
+  };
+}
+
 // The graph after the step of `view`:
 //   nodes: { op, job, machine, p, x, y, R, Q, placed, critical, inserted },
 //   arcs: { from, to, kind ("source", "job", "machine", "sink"), machine,
 //     added, critical, d, head } (0 is the source or the sink),
 //   removed: the machine arc the insertion replaced, or null,
 //   path: the longest path's operations, length: its length.
-export function buildGraph(replay, view, layout) {
+// Another kind of view gives its own `marks`: { path (the path drawn, null
+// for one longest path), framed (an operation, 0: none), added(from, to),
+// moved(from, to) (machine arcs to mark), removed ({ from, to } or null) }.
+export function buildGraph(replay, view, layout, marks = insertionMarks(replay, view)) {
   const { N, MC, P, M, NO, PO } = replay;
   const { R, Q } = view.after;
   const { NM, PM } = machineLinks(N, view.rowsAfter);
-  const path = longestPath(N, { NO, NM, PO, PM }, R, Q, view.maxR);
+  const path = marks.path || longestPath(N, { NO, NM, PO, PM }, R, Q, view.maxR);
   const onPath = new Set();
   for (let i = 0; i <= path.length && path.length; ++i) onPath.add((path[i - 1] || 0) + "-" + (path[i] || 0));
-  const s = view.step, op = s.op;
-  const before = view.rowsBefore[s.machine], b = s.position;
-  const u = b >= 2 ? before[b - 2] : 0, v = b <= before.length ? before[b - 1] : 0;
+  const op = marks.framed;
   const placed = new Uint8Array(N + 1);
   for (let i = 1; i <= MC; ++i) for (const k of view.rowsAfter[i]) placed[k] = 1;
 
@@ -141,8 +155,11 @@ export function buildGraph(replay, view, layout) {
   };
   const arc = (from, to, kind, curved) => {
     const r = routeOf(from, to, curved);
-    const added = kind === "machine" && to === op ? from === u : kind === "machine" && from === op && to === v;
-    arcs.push({ from, to, kind, machine: kind === "machine" ? M[from] : 0, added, critical: onPath.has(from + "-" + to), ...r });
+    const machine = kind === "machine";
+    arcs.push({
+      from, to, kind, machine: machine ? M[from] : 0, added: machine && marks.added(from, to), moved: machine && marks.moved(from, to),
+      critical: onPath.has(from + "-" + to), ...r,
+    });
   };
   for (let k = 1; k <= N; ++k) {
     if (PO[k] === 0) arc(0, k, "source", false);
@@ -152,7 +169,8 @@ export function buildGraph(replay, view, layout) {
   // Machine arcs between neighbouring rows and columns go straight.
   const curves = (a, b) => Math.abs(Math.floor((a - 1) / MC) - Math.floor((b - 1) / MC)) !== 1 || Math.abs(((a - 1) % MC) - ((b - 1) % MC)) > 1;
   for (let k = 1; k <= N; ++k) if (NM[k]) arc(k, NM[k], "machine", curves(k, NM[k]));
-  const removed = u && v ? { from: u, to: v, machine: s.machine, ...routeOf(u, v, curves(u, v)) } : null;
+  const r = marks.removed;
+  const removed = r ? { from: r.from, to: r.to, machine: M[r.from], ...routeOf(r.from, r.to, curves(r.from, r.to)) } : null;
   let length = 0;
   for (const k of path) length += P[k];
   return { W: layout.W, H: layout.H, nodeW: layout.nodeW, nodeH: layout.nodeH, source: layout.source, sink: layout.sink, nodes, arcs, removed, path, length };

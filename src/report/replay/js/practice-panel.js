@@ -16,6 +16,8 @@ import { cellDerivation, checkAnswers, practiceOptions, practiceStep, progressKe
 import { createCellInputs, derivationId } from "./practice-inputs.js";
 import { createPracticeParts } from "./practice-parts.js";
 import { openProgress, rememberMode, storedMode } from "./practice-store.js";
+import { searchPracticeStep } from "./search-practice.js";
+import { createSearchPracticeParts } from "./search-practice-parts.js";
 
 // Typed answers are kept this long after the last key.
 const SAVE_DELAY_MS = 400;
@@ -34,7 +36,7 @@ export function createPracticePanel(page) {
   // verdicts of its latest check; `dirty` until the answers are kept.
   let step = null, answers = null, verdicts = null, dirty = false;
   function startStep() {
-    step = practiceStep(replay, view, options);
+    step = view.search ? searchPracticeStep(replay, view, options) : practiceStep(replay, view, options);
     const record = progress.records.get(view.t);
     answers = Object.assign(Object.create(null), record?.a);
     verdicts = Object.assign(Object.create(null), record?.v);
@@ -44,15 +46,43 @@ export function createPracticePanel(page) {
   // Negative answers need a minus, which a phone's number pad may lack.
   const inputMode = replay.P.some((p, k) => k >= 1 && k <= replay.N && p < 0) ? "text" : "numeric";
   const cells = createCellInputs({ answerOf: (key) => answers[key], verdictOf: (key) => verdicts[key] }, inputMode);
-  const parts = createPracticeParts(page, cells, () => showDerivations());
+  const parts = createPracticeParts(page, cells, () => showDerivations(), createSearchPracticeParts(page, cells, () => showDerivations()));
+
+  // What only an insertion step shows, and the search iteration's part.
+  const insertionOnly = ["practice-options", "practice-empty", "practice-sequence-heading", "practice-places-pager", "practice-sequence"].map(byId);
+  insertionOnly.push(byId("practice-pos").parentNode, panel.querySelector("label[for=practice-pos]").parentNode);
+  const searchPart = byId("practice-search-part");
+
+  // A search iteration: what is given (the sequences, the tabu list, the
+  // best so far), then its parts.
+  function renderSearchStep() {
+    const { t } = page.tr, v = view, { i, it } = v.search;
+    setText(byId("practice-heading"), t("practice.search.heading", { i }));
+    setText(byId("practice-search-given"), t("practice.search.given", { best: it.best }));
+    setText(byId("practice-search-pi"), v.rows.slice(1).map((row, m) => "M" + (m + 1) + ": " + row.join(" ")).join("\n"));
+    setText(byId("practice-search-tabu"), it.tabu.length ? t("search.tabu", { list: it.tabu.map(([x, y, u]) => x + "-" + y + " (" + u + ")").join(", ") }) : t("search.tabu.empty"));
+  }
 
   function renderStep() {
     const { t } = page.tr, v = view, s = v.step;
+    for (const element of insertionOnly) element.hidden = !!v.search;
+    searchPart.hidden = !v.search;
+    if (v.search) {
+      byId("practice-table-part").hidden = byId("practice-estimates-part").hidden = true;
+      renderSearchStep();
+      renderCells();
+      return;
+    }
     setText(byId("practice-heading"), t("practice.heading", { t: v.t }));
     byId("practice-table-part").hidden = byId("practice-estimates-part").hidden = !v.evaluated;
     setText(byId("practice-empty"), v.evaluated ? "" : t("practice.empty-machine", { machine: s.machine }));
     if (v.evaluated) setText(byId("practice-estimates-heading"), t("practice.part.estimates", { op: s.op, machine: s.machine }));
     setText(byId("practice-sequence-heading"), t("practice.part.sequence", { machine: s.machine }));
+    renderCells();
+  }
+
+  function renderCells() {
+    const v = view;
     cells.render(() => true, () => {
       for (const part of parts.of(v)) part.render(step);
     });
@@ -149,7 +179,7 @@ export function createPracticePanel(page) {
   function showSummary() {
     const { t, count } = page.tr, s = summarize(progress.records);
     setText(byId("practice-summary"), t("practice.summary", {
-      solved: count(s.solved, "practice.solved"), steps: replay.STEPS, wrong: count(s.wrong, "practice.wrong"),
+      solved: count(s.solved, "practice.solved"), steps: replay.PLACES ?? replay.STEPS, wrong: count(s.wrong, "practice.wrong"),
     }));
   }
   byId("practice-reset").onclick = () => {
@@ -197,6 +227,7 @@ export function createPracticePanel(page) {
   setOn(storedMode());
 
   return {
+    phase: "both",
     render(v) {
       view = v;
       if (!on) return;

@@ -51,7 +51,7 @@ function createPager(page, ids, textKey, size, onTurn) {
 // A part that comes in pages: `items(s)` the part's items at step s,
 // `indexOf(s, key)` the item of a cell's key, `write(s, first, end)` binds
 // the page's items; `turned()` follows a turn of the page.
-function pagedPart(page, cells, turned, { kinds, ids, textKey, size, items, indexOf, write }) {
+export function pagedPart(page, cells, turned, { kinds, ids, textKey, size, items, indexOf, write }) {
   let shown = null;
   const covers = (key) => kinds.includes(kindOf(key));
   const render = (s, turnTo) => {
@@ -207,12 +207,13 @@ function positionPart(page, cells) {
 }
 
 // The parts in the order the panel shows them; an evaluated step has all,
-// a step on an empty machine the position and the sequence.
+// a step on an empty machine the position and the sequence, a search
+// iteration `searchParts` (search-practice-parts.js).
 // `turned()` follows a turn of a part's page.
-export function createPracticeParts(page, cells, turned) {
+export function createPracticeParts(page, cells, turned, searchParts = []) {
   const table = tablePart(page, cells, turned), candidates = candidatesPart(page, cells, turned);
   const position = positionPart(page, cells), sequence = sequencePart(page, cells, turned);
   return {
-    of: (view) => (view.evaluated ? [table, candidates, position, sequence] : [position, sequence]),
+    of: (view) => (view.search ? searchParts : view.evaluated ? [table, candidates, position, sequence] : [position, sequence]),
   };
 }

@@ -45,7 +45,9 @@ function askedWords(options) {
 //             (arg null for a key without one), the answer being the
 //             program's number
 //   derive(s, arg)   where the number comes from (derivation.js)
-//   label(tr, arg)   the input's name for screen readers
+//   label(tr, arg, s)   the input's name for screen readers
+//   same(typed, answer)  (optional) whether a typed text is the answer, for
+//             an answer that is not a whole number
 // Checking, the order of entry, the progress and the derivations shown take
 // any kind from the table; a new kind joins with an entry (and a place in
 // the panel for its inputs).
@@ -122,15 +124,16 @@ function askedRows(replay, t, rows) {
 //   explained   the step's derivations (derivation.js)
 //   cells, index   the cells asked in the order of entry, and the place of
 //               each key in it
-export function practiceStep(replay, view, options, kinds = INSERTION_CELLS) {
-  const words = askedWords(options);
+//   memo(name, make)   anything else a kinds table derives, made once
+// Another kinds table comes with its own words asked.
+export function practiceStep(replay, view, options, kinds = INSERTION_CELLS, words = askedWords(options)) {
   const lazy = new Map();
   const once = (name, make) => {
     if (!lazy.has(name)) lazy.set(name, make());
     return lazy.get(name);
   };
   return {
-    t: view.t, view, kinds, words,
+    t: view.t, view, kinds, words, replay, memo: once,
     get order() { return once("order", () => (view.evaluated ? Array.from(topoOrder(replay.N, view.before.L)) : [])); },
     get rank() {
       return once("rank", () => {
@@ -161,9 +164,10 @@ export function practiceCells(s) {
   const cells = [];
   for (const kind of s.kinds) {
     if (!s.words.has(kind.word)) continue;
-    for (const { arg, at, answer } of kind.cells(s)) cells.push({ key: cellKey(kind.kind, arg), answer, stage: kind.stage, at, sub: kind.sub });
+    for (const { arg, at, answer } of kind.cells(s)) cells.push({ key: cellKey(kind.kind, arg), answer, stage: kind.stage, at, sub: kind.sub, same: kind.same });
   }
-  return cells.sort((a, b) => a.stage - b.stage || a.at - b.at || a.sub - b.sub).map(({ key, answer }) => ({ key, answer }));
+  return cells.sort((a, b) => a.stage - b.stage || a.at - b.at || a.sub - b.sub)
+    .map(({ key, answer, same }) => (same ? { key, answer, same } : { key, answer }));
 }
 
 // The kind of a cell's key at step s, and its argument; null for no kind.
@@ -182,7 +186,7 @@ export function cellDerivation(s, key) {
 // The name of cell `key`'s input in the language of translator `tr`.
 export function cellLabel(s, key, tr) {
   const found = kindOf(s, key);
-  return found ? found.kind.label(tr, found.arg) : key;
+  return found ? found.kind.label(tr, found.arg, s) : key;
 }
 
 // A typed whole number (signs "-" or "\u2212", spaces around), or null.
@@ -198,8 +202,8 @@ export function parseAnswer(text) {
 export function checkAnswers(cells, answers) {
   const verdicts = Object.create(null);
   let wrong = 0;
-  for (const { key, answer } of cells) {
-    const ok = Object.hasOwn(answers, key) && parseAnswer(answers[key]) === answer;
+  for (const { key, answer, same } of cells) {
+    const ok = Object.hasOwn(answers, key) && (same ? same(answers[key], answer) : parseAnswer(answers[key]) === answer);
     verdicts[key] = ok ? "ok" : "wrong";
     if (!ok) ++wrong;
   }
