@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/Command.h"
+#include "driver/ImproveRun.h"
 #include "driver/LoadMessages.h"
 #include "driver/ReplayRun.h"
 #include "driver/Run.h"
@@ -18,8 +19,6 @@
 #include "heuristic/TabuSearch.h"
 #include "report/ChunkSink.h"
 #include "report/ImproveOutput.h"
-#include "report/SearchHistory.h"
-#include "report/SearchRecorder.h"
 #include "report/SearchTraceWriter.h"
 
 namespace jobshop {
@@ -57,12 +56,6 @@ constexpr Voice kVoice{"jobshop-improve", kUsage, true};
 // does a trace.
 constexpr std::int64_t kDefaultIterations = 10'000;
 constexpr std::int64_t kDefaultNodes = 2'000'000;
-// The largest trace written: a student reads a few iterations; a trace
-// this large is no longer read, only kept in memory and on disk.
-constexpr std::uint64_t kMaxTraceBytes = 100'000'000;
-// The iterations --json records, for a page to show and check them: their
-// JSON stays below this.
-constexpr std::uint64_t kMaxStepsBytes = 8'000'000;
 
 struct ImproveOptions {
     std::string instance = std::string(kInstanceFileName);
@@ -140,12 +133,6 @@ std::optional<std::string> CheckOptions(const CLI::App& app, const ImproveOption
     return std::nullopt;
 }
 
-Status TraceTooLarge() {
-    return Status::Failure(
-        "\nBlad: slad przeszukiwania mialby ponad 100 MB; prosze podac mniej iteracji "
-        "(--iterations).\n");
-}
-
 std::string Percent(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", value);
@@ -207,10 +194,8 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
     for (const std::string& path : Outputs(options)) {
         if (auto e = CheckOutputName(path)) return command.Fail(*e);
     }
-    if (options.trace && static_cast<double>(SearchTraceWriter::LeastIterationBytes(model)) *
-                                 static_cast<double>(*settings.search.iterations) >
-                             static_cast<double>(kMaxTraceBytes)) {
-        return command.Fail(TraceTooLarge().message());
+    if (options.trace && SearchTraceTooLargeAhead(model, *settings.search.iterations)) {
+        return command.Fail(SearchTraceTooLarge().message());
     }
     // A page records the insertion as jobshop-replay does; the schedule
     // is the same either way.
@@ -222,31 +207,20 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
     } else if (BuildSchedule(model) != ScheduleOutcome::kComplete) {
         return command.Fail(CycleFailure().message());
     }
-    ImproveReport report;
-    report.insertion = model.Cmax;
-    report.seed = settings.search.seed;
-
     // The trace goes to memory, so that all outputs are written together
-    // by the output policy; it may not pass the limit.
+    // by the output policy.
     std::string trace;
-    ChunkSink traceSink(64 * 1024, [&trace](std::string_view chunk) {
-        if (trace.size() + chunk.size() > kMaxTraceBytes) return false;
+    const ChunkSink::Take toMemory = [&trace](std::string_view chunk) {
         trace += chunk;
         return true;
-    });
-    TraceOutput traceOut(traceSink);
-    SearchTraceWriter traceWriter(model, traceOut);
-    SearchHistory history;
-    SearchRecorder steps(kMaxStepsBytes);
-    std::vector<SearchObserver*> watchers = {&history};
-    if (options.trace) watchers.push_back(&traceWriter);
-    if (options.json || options.page) watchers.push_back(&steps);
-    SearchObservers watch(watchers);
-    report.search = ImproveSchedule(model, settings.search, &watch);
-    traceOut.Flush();
-    if (options.trace && (traceOut.failed() || !traceSink.Finish())) {
-        return command.Fail(TraceTooLarge().message());
+    };
+    ImproveRun run;
+    if (Status s = RunImproveSearch(model, settings.search, options.trace ? &toMemory : nullptr,
+                                    options.json || options.page, nullptr, run);
+        !s.ok()) {
+        return command.Fail(s.message());
     }
+    ImproveReport& report = run.report;
     if (options.exact) report.exact = ProveOptimum(model, settings.exact);
     // The schedule reported is checked from its rows alone.
     if (CheckedMakespan(model) != model.Cmax) {
@@ -256,7 +230,7 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
     std::vector<OutputFile> outputs;
     const std::string scheduleText = options.schedule ? ScheduleText(model) : std::string();
     const std::string json = options.json || options.page
-                                 ? ImproveJson(model, report, history, &steps.recording())
+                                 ? ImproveJson(model, report, run.history, &run.steps.recording())
                                  : std::string();
     if (options.page) {
         if (Status s = AppendSearch(replayJson, json); !s.ok()) return command.Fail(s.message());
