@@ -26,7 +26,11 @@ export function showSearchHeader(page, optimum) {
     setText(byId("search-link-text"), t("search.link", { steps: replay.STEPS, iterations: count(search.ITERS, "count.iterations") }));
     const go = byId("search-link-go");
     setText(go, t("search.link.go"));
-    go.href = "#s1";
+    // The page's own address may hold more than a step (the web edition's).
+    go.onclick = (e) => {
+      e.preventDefault();
+      page.show(replay.STEPS + 1);
+    };
   }
   const facts = optimum || (search && { insertion: search.insertion, best: search.best, lowerBound: search.lowerBound, exact: search.exact });
   line.hidden = !facts;

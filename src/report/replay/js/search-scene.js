@@ -79,7 +79,11 @@ export function buildHistoryPlot(history, { at = 0, labels }) {
     items.push({ t: "line", x1: LEFT, y1: Y(c), x2: W - RIGHT, y2: Y(c), stroke: "#e2e2e2", sw: 1 });
     items.push({ t: "text", x: LEFT - 6, y: Y(c) + 4, s: String(c), size: 11, anchor: "end", fill: "#444" });
   }
-  for (let t = 0; t <= last; t += xStep) items.push({ t: "text", x: X(t), y: H - BOTTOM + 16, s: String(t), size: 11, anchor: "middle", fill: "#444" });
+  // A label at the right end stays in the picture.
+  for (let t = 0; t <= last; t += xStep) {
+    const end = X(t) + String(t).length * 3.5 > W;
+    items.push({ t: "text", x: end ? W - 2 : X(t), y: H - BOTTOM + 16, s: String(t), size: 11, anchor: end ? "end" : "middle", fill: "#444" });
+  }
   items.push({ t: "line", x1: LEFT, y1: H - BOTTOM, x2: W - RIGHT, y2: H - BOTTOM, stroke: "#888", sw: 1 });
   items.push({ t: "text", x: W - RIGHT, y: H - 4, s: labels.iteration, size: 11, anchor: "end", fill: "#444" });
   const line = (f) => points.map((p, i) => (i ? "L" : "M") + X(p[0]).toFixed(1) + " " + Y(f(p)).toFixed(1)).join("");

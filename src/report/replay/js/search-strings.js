@@ -81,7 +81,7 @@ export const searchStrings = {
     "practice.label.move": "ruch {i}",
     "practice.label.mcmax": "Cmax po ruchu {i}",
     "practice.label.pick": "wybrany ruch",
-    "derive.crit": "Ścieżka krytyczna: {path}. Wstecz od operacji {last}, najmniejszej kończącej się w Cmax = {cmax}: do poprzednika na maszynie, gdy kończy się dokładnie w chwili startu operacji, inaczej do poprzednika w zadaniu. Miejsce {i}: {k}.",
+    "derive.crit": "Ścieżka krytyczna: {path}. Wstecz od operacji {last} (o najmniejszym numerze spośród kończących się w Cmax = {cmax}): do poprzednika na maszynie, gdy kończy się dokładnie w chwili startu operacji, inaczej do poprzednika w zadaniu. Miejsce {i}: {k}.",
     "derive.move": "Ruch {i}: blok {block} ({ops}): {what}: {name}.",
     "derive.move.swap": "zamiana sąsiadów {a} i {b}",
     "derive.move.forward": "{a} przechodzi bezpośrednio za {b}",
