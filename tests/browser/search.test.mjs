@@ -35,6 +35,10 @@ test('the page with the search: iterations after the steps, by keys and #sN, wit
   assert.equal(await stepOf(page), 36 + 2);
   assert.equal(await page.textContent('#search-title'), 'Iteracja 2: Cmax = 61, najlepszy dotąd Cmax = 59');
   assert.match(await page.textContent('#optimum'), /optimum = 55 \(udowodnione/);
+  // The iteration's headline is the live region shown; its moves' box a
+  // named region in the Tab order.
+  assert.deepEqual(await page.$$eval('[aria-live]', (els) => els.filter((el) => el.checkVisibility()).map((el) => el.id)), ['search-title']);
+  assert.deepEqual(await page.$eval('#search-moves-box', (box) => [box.tabIndex, box.getAttribute('role'), box.getAttribute('aria-label')]), [0, 'region', 'Ruchy kandydujące']);
   const moves = () => page.$$eval('#search-moves tbody tr:not(.spacer)', (rows) => rows.filter((r) => r.style.display !== 'none').map((r) => r.cells[1].textContent));
   assert.deepEqual(await moves(), trace.get(2).moves.map((m) => m[0]));
   await page.keyboard.press('ArrowLeft');

@@ -49,7 +49,7 @@ import { followPrinting } from "./print.js";
 import { createSheetPanel } from "./sheet-panel.js";
 // The search after the insertion's steps.
 import { decodeSearch } from "./search-data.js";
-import { createSearchPanel, showSearchHeader } from "./search-panel.js";
+import { createSearchPanel, setSearchRegions, showSearchHeader } from "./search-panel.js";
 import { createSearchStepper } from "./search-stepping.js";
 import { searchStrings } from "./search-strings.js";
 
@@ -205,6 +205,7 @@ export function startReplay(data, options = {}) {
     stop() {
       stopping.abort();
       byId("search-link").hidden = byId("optimum").hidden = true;
+      setSearchRegions(false);
       clearTimeout(resizeTimer);
       if (running === controller) running = null;
     },

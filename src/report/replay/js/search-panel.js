@@ -15,6 +15,26 @@ import { WindowedTable, boxHeight } from "./windowed-table.js";
 
 const SVG_NS = "http://www.w3.org/2000/svg";
 
+// The panel's headline is the page's live region while an iteration is
+// shown (the step's is hidden then), and its moves' box a scroll box in the
+// Tab order: only on a page with a search, so that a page without one has
+// neither. Set with `on`, named in the language of `tr`.
+const REGIONS = {
+  "search-title": { "aria-live": "polite", "aria-atomic": "true" },
+  "search-moves-box": { class: "scroll-box", tabindex: "0", role: "region", "aria-describedby": "box-keys", "data-t-aria-label": "search.box.moves" },
+};
+export function setSearchRegions(on, tr) {
+  for (const [id, attrs] of Object.entries(REGIONS)) {
+    for (const [name, value] of Object.entries(attrs)) {
+      if (on) byId(id).setAttribute(name, value);
+      else byId(id).removeAttribute(name);
+    }
+  }
+  const box = byId("search-moves-box");
+  if (on) box.setAttribute("aria-label", tr.t("search.box.moves"));
+  else box.removeAttribute("aria-label");
+}
+
 // The header's lines: where the search starts, and the optimum. Shown for
 // a run with a search, and for `optimum` facts given apart (the web
 // edition's, optimumText's form).
@@ -41,11 +61,12 @@ export function createSearchPanel(page) {
   const { replay, signal } = page, search = replay.search;
   const title = byId("search-title"), restart = byId("search-restart"), pathLine = byId("search-path");
   const blocksBody = byId("search-blocks").tBodies[0], choice = byId("search-choice"), tabu = byId("search-tabu");
+  setSearchRegions(true, page.tr);
   const box = byId("search-moves-box"), plotBox = byId("search-plot"), gotoInput = byId("search-goto"), gotoMessage = byId("search-goto-message");
   let most = 0;
   for (const it of search.iterations) most = Math.max(most, it.moves.length);
   box.style.height = boxHeight(most);
-  const table = new WindowedTable(box, 7, signal);
+  const table = new WindowedTable(box, 8, signal);
   let view = null, marker = null, plot = null;
 
   gotoInput.max = search.ITERS;
@@ -99,7 +120,7 @@ export function createSearchPanel(page) {
     table.show(rows.length, (r) => {
       const m = rows[r];
       return {
-        cells: [m.index, m.name, m.blockNo, m.bound, m.cmax === null ? "-" : m.cmax, t("search.status." + m.status), m.made ? t("search.made") : ""],
+        cells: [m.index, m.name, t("search.kind." + m.kind), m.blockNo, m.bound, m.cmax === null ? "-" : m.cmax, t("search.status." + m.status), m.made ? t("search.made") : ""],
         cls: m.made ? "chosen" : "",
       };
     }, chosen ? it.chosen : -1);
