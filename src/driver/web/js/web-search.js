@@ -8,9 +8,8 @@
 // <body data-search> tells scripts and tests where it is: "idle", "running",
 // "ready" (a search's result is shown) or "error".
 
-import { sceneToSvg } from "../../../report/replay/js/chart-svg.js";
 import { byId, download, setText } from "../../../report/replay/js/dom.js";
-import { buildHistoryPlot } from "../../../report/replay/js/search-scene.js";
+import { drawHistoryPlot } from "../../../report/replay/js/search-panel.js";
 import { workerSource } from "./search-worker.js";
 
 // Instances of up to this many operations get their optimum, within these
@@ -119,12 +118,7 @@ export function createWebSearch(hooks) {
 
   function drawPlot() {
     plot.replaceChildren();
-    if (!result) return;
-    const { t } = tr();
-    const labels = { cmax: t("search.plot.cmax"), best: t("search.plot.best"), iteration: t("search.plot.iteration") };
-    plot.innerHTML = sceneToSvg(buildHistoryPlot(result.data.history, { labels }));
-    plot.firstElementChild.setAttribute("role", "img");
-    plot.firstElementChild.setAttribute("aria-label", t("search.plot.label"));
+    if (result) drawHistoryPlot(plot, result.data.history, tr());
   }
   function showResult() {
     const { t, count } = tr(), d = result.data;

@@ -16,6 +16,7 @@ import { cellDerivation, checkAnswers, practiceOptions, practiceStep, progressKe
 import { createCellInputs, derivationId } from "./practice-inputs.js";
 import { createPracticeParts } from "./practice-parts.js";
 import { openProgress, rememberMode, storedMode } from "./practice-store.js";
+import { tabuListText } from "./search-data.js";
 import { searchPracticeStep } from "./search-practice.js";
 import { createSearchPracticeParts } from "./search-practice-parts.js";
 
@@ -60,7 +61,7 @@ export function createPracticePanel(page) {
     setText(byId("practice-heading"), t("practice.search.heading", { i }));
     setText(byId("practice-search-given"), t("practice.search.given", { best: it.best }));
     setText(byId("practice-search-pi"), v.rows.slice(1).map((row, m) => "M" + (m + 1) + ": " + row.join(" ")).join("\n"));
-    setText(byId("practice-search-tabu"), it.tabu.length ? t("search.tabu", { list: it.tabu.map(([x, y, u]) => x + "-" + y + " (" + u + ")").join(", ") }) : t("search.tabu.empty"));
+    setText(byId("practice-search-tabu"), tabuListText(page.tr, it.tabu));
   }
 
   function renderStep() {

@@ -30,6 +30,11 @@ export function moveName(kind, a, b) {
 // A move of the data, [kind, a, b, block, bound, cmax, status], as an object.
 export const moveOf = (m) => ({ kind: m[0], a: m[1], b: m[2], block: m[3], bound: m[4], cmax: m[5], status: m[6], name: moveName(m[0], m[1], m[2]) });
 
+// The tabu list in force at an iteration ([x, y, until] each) as the page
+// says it, in the language of `tr`.
+export const tabuListText = (tr, tabu) =>
+  tabu.length ? tr.t("search.tabu", { list: tabu.map(([x, y, until]) => x + "-" + y + " (" + until + ")").join(", ") }) : tr.t("search.tabu.empty");
+
 // The search of `data` (the replay data, parsed) for a page, or null when it
 // carries none:
 //   ITERS        the iterations recorded (the page's places after the steps)

@@ -8,7 +8,7 @@
 import { sceneToSvg } from "./chart-svg.js";
 import { byId, setText } from "./dom.js";
 import { readNumber } from "./explain.js";
-import { optimumText } from "./search-data.js";
+import { optimumText, tabuListText } from "./search-data.js";
 import { choiceOf, moveRows } from "./search-derive.js";
 import { buildHistoryPlot } from "./search-scene.js";
 import { WindowedTable, boxHeight } from "./windowed-table.js";
@@ -57,6 +57,17 @@ export function showSearchHeader(page, optimum) {
   if (facts) setText(line, optimumText(page.tr, facts));
 }
 
+// The search's course (history: jobshop-improve's) drawn into `box` as an
+// SVG picture named for screen readers; returns the plot (search-scene.js).
+export function drawHistoryPlot(box, history, tr) {
+  const { t } = tr;
+  const plot = buildHistoryPlot(history, { labels: { cmax: t("search.plot.cmax"), best: t("search.plot.best"), iteration: t("search.plot.iteration") } });
+  box.innerHTML = sceneToSvg(plot);
+  box.firstElementChild.setAttribute("role", "img");
+  box.firstElementChild.setAttribute("aria-label", t("search.plot.label"));
+  return plot;
+}
+
 export function createSearchPanel(page) {
   const { replay, signal } = page, search = replay.search;
   const title = byId("search-title"), restart = byId("search-restart"), pathLine = byId("search-path");
@@ -82,13 +93,8 @@ export function createSearchPanel(page) {
     plotBox.replaceChildren();
     marker = null;
     if (!search.history || search.history.points.length === 0) return;
-    const { t } = page.tr;
-    plot = buildHistoryPlot(search.history, { labels: { cmax: t("search.plot.cmax"), best: t("search.plot.best"), iteration: t("search.plot.iteration") } });
-    plotBox.innerHTML = sceneToSvg(plot);
-    const svg = plotBox.firstElementChild;
-    svg.setAttribute("role", "img");
-    svg.setAttribute("aria-label", t("search.plot.label"));
-    marker = svg.appendChild(document.createElementNS(SVG_NS, "line"));
+    plot = drawHistoryPlot(plotBox, search.history, page.tr);
+    marker = plotBox.firstElementChild.appendChild(document.createElementNS(SVG_NS, "line"));
     for (const [k, v] of Object.entries({ y1: plot.top, y2: plot.bottom, stroke: "#CC3311", "stroke-width": 1.5, "stroke-dasharray": "4 3" })) marker.setAttribute(k, v);
   }
   const summary = () => setText(byId("search-summary"), page.tr.t("search.summary", {
@@ -126,7 +132,7 @@ export function createSearchPanel(page) {
     }, chosen ? it.chosen : -1);
     const c = choiceOf(replay, v);
     setText(choice, chosen ? t("search.choice." + c.rule, { move: chosen.name, after: it.after }) + (it.improved ? t("search.improved") : "") : t("search.choice.none"));
-    setText(tabu, it.tabu.length ? t("search.tabu", { list: it.tabu.map(([x, y, u]) => x + "-" + y + " (" + u + ")").join(", ") }) : t("search.tabu.empty"));
+    setText(tabu, tabuListText(page.tr, it.tabu));
     if (marker) {
       const x = plot.x(it.iteration).toFixed(1);
       marker.setAttribute("x1", x);
