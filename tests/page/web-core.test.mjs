@@ -108,6 +108,7 @@ test('a line in the loader\'s refusal, nothing of the run before it to download,
   assert.deepEqual(refusal, {
     ok: false, line: 4,
     message: '\nBlad w pliku input.txt: niepoprawna liczba "abc": czas operacji 4 (zadanie 2).\n',
+    english: 'input.txt:4: the time of operation 4 (job 2) "abc" is not a 32-bit integer',
   });
   assert.equal(core.traceParts(), null);
   assert.equal(core.pageParts(), null);
