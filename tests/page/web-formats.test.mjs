@@ -5,25 +5,16 @@
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
 import path from 'node:path';
-import { after, before, test } from 'node:test';
-import { createCore } from '../../src/driver/web/js/core.js';
-import { buildDir, scratchFolder, sourceDir } from './support.mjs';
+import { before, test } from 'node:test';
+import { buildDir, sourceDir, withWebCore } from './support.mjs';
 
-const coreFile = path.join(buildDir, 'web/jobshop-core.js');
-const skip = fs.existsSync(coreFile) ? false : 'the web edition is not built (no emscripten)';
 const benchmarks = path.join(sourceDir, 'benchmarks');
+const web = withWebCore();
+const skip = web.skip;
 let core, folder;
-
 before(async () => {
-  if (skip) return;
-  core = await createCore(createRequire(import.meta.url)(coreFile));
-  folder = scratchFolder();
-});
-
-after(() => {
-  if (folder) fs.rmSync(folder, { recursive: true, force: true });
+  if (!skip) ({ core, folder } = await web.load());
 });
 
 // jobshop-convert's runs, each a list of arguments, in the scratch folder
