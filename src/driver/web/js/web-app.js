@@ -81,9 +81,11 @@ const address = {
   },
 };
 
+// The text in the box, read in any format.
+const runText = () => run(panel.instanceBytes(), null, { read: true });
 const panel = createInputPanel({
-  run: () => run(panel.instanceBytes(), null, { read: true }),
-  reread: () => run(panel.instanceBytes(), null, { read: true }),
+  run: runText,
+  reread: runText,
   replaceText,
   bundled: (index) => openCode(bundledInstances[index][3], null, index),
   file: openFile,
