@@ -11,6 +11,7 @@
 
 #include "TestSupport.h"
 #include "driver/ConvertCommand.h"
+#include "formats/FormatError.h"
 #include "formats/Instance.h"
 #include "formats/Loader.h"
 
@@ -381,6 +382,34 @@ TEST(Convert, WritesThroughLinksFifosAndStandardOutput) {
     EXPECT_NE(tooLong.err.find("the file name is too long"), std::string::npos);
     EXPECT_EQ(FolderContent(folder.path()),
               (std::vector<std::string>{"fifo", "link.txt", "old.txt", std::string(255, 'o')}));
+}
+
+// Every refusal reads in Polish as well, naming the same values, the file,
+// the line and the options the English does: a value left out, or a
+// placeholder that names another, shows.
+TEST(Convert, EveryRefusalHasAPolishTwinNamingTheSameValues) {
+    using Kind = FormatError::Kind;
+    const std::vector<std::string> values = {"<a>", "<b>", "<c>", "<d>", "<e>", "<f>"};
+    const auto has = [](const std::string& text, std::string_view part) {
+        return text.find(part) != std::string::npos;
+    };
+    for (int k = 0; k <= static_cast<int>(Kind::kCannotTell); ++k) {
+        SCOPED_TRACE(k);
+        const FormatError error{static_cast<Kind>(k), 7, values, Kind::kNameTooLong};
+        const std::string english = FormatMessage(error, "f.txt", Language::kEnglish);
+        const std::string polish = FormatMessage(error, "f.txt", Language::kPolish);
+        EXPECT_NE(polish, english);
+        for (const char* part : {"f.txt", "f.txt:7:", "{", "}", "237", "--from", "--name"}) {
+            EXPECT_EQ(has(polish, part), has(english, part)) << part << "\n"
+                                                             << english << "\n"
+                                                             << polish;
+        }
+        for (const std::string& value : values) {
+            EXPECT_EQ(has(polish, value), has(english, value)) << value << "\n"
+                                                               << english << "\n"
+                                                               << polish;
+        }
+    }
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #include "driver/ConvertCommand.h"
 
-#include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <ostream>
+#include <variant>
 #include <vector>
 
 #include "driver/Command.h"
@@ -49,16 +48,6 @@ void DefineOptions(CLI::App& app, ConvertOptions& options) {
     options.outputGiven = app.add_option("-o,--output", options.output,
                                          "File to write, - for standard output (the default)");
     app.add_option("FILE", options.file, "Instance file to read")->required();
-}
-
-// Instances the file leaves unnamed take the file's base name, numbered
-// when the file holds several.
-void NameUnnamed(std::vector<InstanceBlock>& blocks, const std::string& file) {
-    const std::string base = std::filesystem::path(file).stem().string();
-    for (std::size_t k = 0; k < blocks.size(); ++k) {
-        if (!blocks[k].name.empty()) continue;
-        blocks[k].name = blocks.size() == 1 ? base : base + "_" + std::to_string(k + 1);
-    }
 }
 
 std::string NameList(const std::vector<InstanceBlock>& blocks) {
@@ -109,41 +98,19 @@ std::optional<std::size_t> ChooseInstance(const std::vector<InstanceBlock>& bloc
     return 0;
 }
 
-std::string FormatList(const std::vector<Format>& formats) {
-    std::string list;
-    for (std::size_t k = 0; k < formats.size(); ++k) {
-        list += (k == 0 ? "" : k + 1 == formats.size() ? " and " : ", ");
-        list += FormatName(formats[k]);
-    }
-    return list;
-}
-
-// The format --from names, or the one the file is in: the program's own when
-// its loader reads the file, else the only one that reads it, else the one
-// it looks like (whose reader then says what is wrong). Nothing, after a
-// message, when other formats read it alike or it looks like none.
+// The format --from names, or the one the file is in (ChooseFormat), which
+// is then reported; nothing, after a message, when the file's content does
+// not tell.
 std::optional<Format> ChooseFormat(const ConvertOptions& options, const SourceText& source,
                                    Command& command) {
     if (std::optional<Format> named = FormatNamed(options.from)) return named;
-    const FormatDetection detection = DetectFormat(source);
-    const std::vector<Format>& readable = detection.readable;
-    const bool program =
-        std::find(readable.begin(), readable.end(), Format::kProgram) != readable.end();
-    if (!program && readable.size() > 1) {
-        command.Fail(options.file + " reads as " + FormatList(readable) +
-                     " alike; name its format with --from");
+    const std::variant<Format, FormatError> chosen = ChooseFormat(DetectFormat(source));
+    if (const FormatError* error = std::get_if<FormatError>(&chosen)) {
+        command.Fail(FormatMessage(*error, options.file, Language::kEnglish));
         return std::nullopt;
     }
-    const std::optional<Format> format = program            ? Format::kProgram
-                                         : readable.empty() ? detection.likely
-                                                            : readable.front();
-    if (!format) {
-        command.Fail(options.file +
-                     ": cannot tell the format; name it with --from (standard, taillard, fjsp "
-                     "or program)");
-        return std::nullopt;
-    }
-    command.err() << kVoice.name << ": detected format: " << FormatName(*format) << "\n";
+    const Format format = std::get<Format>(chosen);
+    command.err() << kVoice.name << ": detected format: " << FormatName(format) << "\n";
     return format;
 }
 
@@ -154,17 +121,17 @@ int ReadChosen(Format format, const ConvertOptions& options, const SourceText& s
     NameUnnamed(blocks, options.file);
     const std::optional<std::size_t> chosen = ChooseInstance(blocks, options, command);
     if (!chosen) return kExitFailure;
-    Status read = Status::Ok();
+    std::optional<FormatError> refused;
     if (format == Format::kProgram) {
         Model model;
-        if (auto refused = LoadInstance(source.text(), model)) {
-            return command.Fail(ToolLoadMessage(*refused, options.file));
+        if (auto notLoaded = LoadInstance(source.text(), model)) {
+            return command.Fail(ToolLoadMessage(*notLoaded, options.file));
         }
-        read = ProgramInstance(source, model, instance);
+        refused = ProgramInstance(model, instance);
     } else {
-        read = ReadInstance(format, source, blocks[*chosen], instance);
+        refused = ReadInstance(format, source, blocks[*chosen], instance);
     }
-    if (!read.ok()) return command.Fail(read.message());
+    if (refused) return command.Fail(FormatMessage(*refused, options.file, Language::kEnglish));
     instance.InstanceName = options.name.empty() ? blocks[*chosen].name : options.name;
     return kExitOk;
 }
@@ -185,9 +152,8 @@ int Convert(const ConvertOptions& options, Command& command) {
     if (!format) return kExitFailure;
     Instance instance;
     if (const int status = ReadChosen(*format, options, source, command, instance)) return status;
-    if (const std::optional<std::string> problem = NameProblem(instance.InstanceName)) {
-        return command.Fail(options.file + ": " + *problem + " (" + Quoted(instance.InstanceName) +
-                            "); give another with --name");
+    if (auto refused = NameRefused(instance.InstanceName)) {
+        return command.Fail(FormatMessage(*refused, options.file, Language::kEnglish));
     }
     const std::string converted =
         options.to == "standard" ? StandardText(instance) : ProgramText(instance);

@@ -29,12 +29,6 @@ constexpr std::uint64_t kMaxPageBytes = 500'000'000;
 constexpr double kPredictionMargin = 0.85;
 constexpr std::int32_t kLeastSampleJobs = 8;
 
-Status PageTooLarge() {
-    return Status::Failure(
-        "\nBlad: strona tej instancji mialaby ponad 500 MB, wiecej niz przegladarka "
-        "moze otworzyc.\n");
-}
-
 // `jobs` of the instance's jobs, spread evenly over them, loaded and sorted
 // as an instance of their own.
 Model SampleJobs(const Model& model, std::int32_t jobs) {
@@ -94,7 +88,7 @@ Status RecordReplay(Model& model, std::string_view instance, std::string& json) 
     const std::uint64_t frame = ReplayPageTemplate().size() - kReplayDataMarker.size();
     if (frame + ReplayJsonLowerBound(model) > kMaxPageBytes ||
         frame + PredictReplayJsonBytes(model) > kMaxPageBytes) {
-        return PageTooLarge();
+        return PageTooLargeFailure();
     }
     ReplayRecorder recorder(kMaxPageBytes - frame);
     switch (BuildSchedule(model, &recorder)) {
@@ -103,10 +97,16 @@ Status RecordReplay(Model& model, std::string_view instance, std::string& json) 
         case ScheduleOutcome::kCycle:
             return CycleFailure();
         case ScheduleOutcome::kStopped:
-            return PageTooLarge();
+            return PageTooLargeFailure();
     }
     json = ReplayJson(recorder.recording());
-    return frame + json.size() > kMaxPageBytes ? PageTooLarge() : Status::Ok();
+    return frame + json.size() > kMaxPageBytes ? PageTooLargeFailure() : Status::Ok();
+}
+
+Status PageTooLargeFailure() {
+    return Status::Failure(
+        "\nBlad: strona tej instancji mialaby ponad 500 MB, wiecej niz przegladarka "
+        "moze otworzyc.\n");
 }
 
 Status AppendSearch(std::string& json, std::string_view search) {

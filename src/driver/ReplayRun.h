@@ -19,6 +19,8 @@ namespace jobshop {
 // jobshop-replay and the web edition both record this way, so their pages
 // are the same.
 Status RecordReplay(Model& model, std::string_view instance, std::string& json);
+// The refusal of a page larger than a browser opens.
+Status PageTooLargeFailure();
 
 // The replay's data `json` (from RecordReplay) with a search after its
 // steps: `search` (jobshop-improve's JSON) becomes its member "search", the

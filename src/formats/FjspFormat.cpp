@@ -5,60 +5,51 @@
 namespace jobshop {
 namespace {
 
+using Kind = FormatError::Kind;
+
 // The average is often a fraction ("1.5"); it only has to look like a number.
 bool IsAverage(std::string_view token) {
     return !token.empty() && token.find_first_not_of("0123456789.") == std::string_view::npos;
 }
 
-Status ReadJobLine(const SourceText& source, const TextLine& line, std::int32_t job,
-                   Instance& instance) {
-    const std::string jobName = "job " + std::to_string(job);
-    if (!AllIntegers(line)) {
-        return source.ErrorAt(
-            line.number, "expected the operations of " + jobName + ", found " + Quoted(line.text));
-    }
+Fault ReadJobLine(const TextLine& line, std::int32_t job, Instance& instance) {
+    const std::string jobNumber = std::to_string(job);
+    if (!AllIntegers(line))
+        return FaultAt(line.number, Kind::kNotFjspJob, {jobNumber, Quoted(line.text)});
     const std::vector<std::string_view>& tokens = line.tokens;
     const std::int32_t count = *ParseInteger(tokens[0]);
     std::vector<JobStep> steps;
     std::size_t pos = 1;
     for (std::int32_t op = 1; op <= count; ++op) {
-        const std::string label = OperationLabel(job, op);
+        const std::string opNumber = std::to_string(op);
         if (pos == tokens.size()) {
-            return source.ErrorAt(line.number, jobName + " ends before its operation " +
-                                                   std::to_string(op) + " of " +
-                                                   std::to_string(count));
+            return FaultAt(line.number, Kind::kJobEndsBefore,
+                           {jobNumber, opNumber, std::to_string(count)});
         }
         const std::int32_t choices = *ParseInteger(tokens[pos]);
         if (choices != 1) {
-            return source.ErrorAt(line.number,
-                                  label + " can run on " + std::to_string(choices) +
-                                      " machines; only operations with exactly one machine "
-                                      "form a job shop");
+            return FaultAt(line.number, Kind::kFlexibleOperation,
+                           {jobNumber, opNumber, std::to_string(choices)});
         }
         if (tokens.size() - pos < 3) {
-            return source.ErrorAt(line.number, jobName + " ends inside " + label);
+            return FaultAt(line.number, Kind::kJobEndsInside, {jobNumber, opNumber});
         }
         JobStep& step = steps.emplace_back();
-        if (Status s = ReadMachine(source, line.number, tokens[pos + 1], 1, instance.MachineCount,
-                                   label, step.M);
-            !s.ok()) {
-            return s;
+        if (Fault fault = ReadMachine(line.number, tokens[pos + 1], 1, instance.MachineCount, job,
+                                      op, step.M)) {
+            return fault;
         }
-        if (Status s = ReadTime(source, line.number, tokens[pos + 2], label, step.p); !s.ok()) {
-            return s;
-        }
+        if (Fault fault = ReadTime(line.number, tokens[pos + 2], job, op, step.p)) return fault;
         pos += 3;
     }
     if (pos != tokens.size()) {
-        return source.ErrorAt(line.number, jobName + " has numbers after its " +
-                                               std::to_string(count) + " operations");
+        return FaultAt(line.number, Kind::kNumbersAfterOps, {jobNumber, std::to_string(count)});
     }
-    if (Status s = CheckOperationCount(source, line.number, job, count, instance.MachineCount);
-        !s.ok()) {
-        return s;
+    if (Fault fault = CheckOperationCount(line.number, job, count, instance.MachineCount)) {
+        return fault;
     }
     instance.Jobs.push_back(std::move(steps));
-    return Status::Ok();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -79,22 +70,17 @@ std::vector<InstanceBlock> FindFjspInstances(const SourceText& source) {
     return {{"", 0, source.LineCount()}};
 }
 
-Status ReadFjspInstance(const SourceText& source, const InstanceBlock& block, Instance& instance) {
+Fault ReadFjspInstance(const SourceText& source, const InstanceBlock& block, Instance& instance) {
     instance = Instance();
     LineCursor cursor(source, block.begin, block.end);
     const TextLine* sizes = cursor.Next();
-    if (sizes == nullptr) return source.ErrorAt(0, "the file holds no instance");
+    if (sizes == nullptr) return FaultAt(0, Kind::kNoInstance);
     const std::vector<std::string_view>& tokens = sizes->tokens;
     if (tokens.size() < 2 || tokens.size() > 3 || (tokens.size() == 3 && !IsAverage(tokens[2]))) {
-        return source.ErrorAt(sizes->number,
-                              "expected the numbers of jobs and machines (and the average "
-                              "number of machines per operation), found " +
-                                  Quoted(sizes->text));
+        return FaultAt(sizes->number, Kind::kNotFjspSizes, {Quoted(sizes->text)});
     }
-    if (Status s = ReadSizes(source, sizes->number, tokens[0], tokens[1], instance); !s.ok()) {
-        return s;
-    }
-    return ReadJobLines(source, cursor, instance, ReadJobLine);
+    if (Fault fault = ReadSizes(sizes->number, tokens[0], tokens[1], instance)) return fault;
+    return ReadJobLines(cursor, instance, ReadJobLine);
 }
 
 }  // namespace jobshop

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "formats/FormatError.h"
 #include "formats/Instance.h"
 #include "formats/TextLines.h"
-#include "model/Status.h"
 
 namespace jobshop {
 
@@ -21,6 +22,7 @@ bool IsFjspJobLine(const TextLine& line);
 // The whole file as one unnamed instance.
 std::vector<InstanceBlock> FindFjspInstances(const SourceText& source);
 
-Status ReadFjspInstance(const SourceText& source, const InstanceBlock& block, Instance& instance);
+std::optional<FormatError> ReadFjspInstance(const SourceText& source, const InstanceBlock& block,
+                                            Instance& instance);
 
 }  // namespace jobshop

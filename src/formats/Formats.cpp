@@ -53,6 +53,17 @@ std::optional<Format> LikelyFormat(const SourceText& source) {
     return std::nullopt;
 }
 
+// The file's name without its folder and its last extension, as
+// std::filesystem::path's stem() gives it ("a/b.c.txt": "b.c"; ".txt",
+// "..": themselves), without the path library the web edition would carry.
+std::string_view Stem(std::string_view file) {
+    const std::size_t slash = file.rfind('/');
+    if (slash != std::string_view::npos) file.remove_prefix(slash + 1);
+    if (file == "..") return file;
+    const std::size_t dot = file.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? file : file.substr(0, dot);
+}
+
 }  // namespace
 
 std::string_view FormatName(Format format) {
@@ -69,16 +80,44 @@ FormatDetection DetectFormat(const SourceText& source) {
     FormatDetection detection;
     Model model;
     Instance instance;
-    if (!LoadInstance(source.text(), model) && ProgramInstance(source, model, instance).ok()) {
+    detection.loaded = !LoadInstance(source.text(), model);
+    if (detection.loaded && !ProgramInstance(model, instance)) {
         detection.readable.push_back(Format::kProgram);
+        return detection;
     }
     detection.likely = LikelyFormat(source);
     for (const Format format : {Format::kStandard, Format::kTaillard, Format::kFjsp}) {
-        if (ReadInstance(format, source, FindInstances(format, source).front(), instance).ok()) {
+        if (!ReadInstance(format, source, FindInstances(format, source).front(), instance)) {
             detection.readable.push_back(format);
         }
     }
     return detection;
+}
+
+std::variant<Format, FormatError> ChooseFormat(const FormatDetection& detection) {
+    const std::vector<Format>& readable = detection.readable;
+    if (readable.size() > 1) {
+        FormatError alike{FormatError::Kind::kReadsAlike, 0, {}, {}};
+        for (const Format format : readable) alike.args.emplace_back(FormatName(format));
+        return alike;
+    }
+    if (!readable.empty()) return readable.front();
+    if (detection.likely) return *detection.likely;
+    return FormatError{FormatError::Kind::kCannotTell, 0, {}, {}};
+}
+
+void NameUnnamed(std::vector<InstanceBlock>& blocks, std::string_view file) {
+    const std::string base(Stem(file));
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        if (!blocks[k].name.empty()) continue;
+        blocks[k].name = blocks.size() == 1 ? base : base + "_" + std::to_string(k + 1);
+    }
+}
+
+std::optional<FormatError> NameRefused(std::string_view name) {
+    const std::optional<FormatError::Kind> problem = NameError(name);
+    if (!problem) return std::nullopt;
+    return FormatError{FormatError::Kind::kNameRefused, 0, {Quoted(name)}, *problem};
 }
 
 std::vector<InstanceBlock> FindInstances(Format format, const SourceText& source) {
@@ -95,8 +134,8 @@ std::vector<InstanceBlock> FindInstances(Format format, const SourceText& source
     return {};
 }
 
-Status ReadInstance(Format format, const SourceText& source, const InstanceBlock& block,
-                    Instance& instance) {
+std::optional<FormatError> ReadInstance(Format format, const SourceText& source,
+                                        const InstanceBlock& block, Instance& instance) {
     switch (format) {
         case Format::kStandard:
             return ReadStandardInstance(source, block, instance);
@@ -107,7 +146,7 @@ Status ReadInstance(Format format, const SourceText& source, const InstanceBlock
         case Format::kProgram:
             break;
     }
-    return source.ErrorAt(0, "the program's format is read by its loader");
+    return FormatError{FormatError::Kind::kProgramFormat, 0, {}, {}};
 }
 
 }  // namespace jobshop

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/FormatError.h"
+
 namespace jobshop {
 
 // One operation of a job as the formats give it: its machine M (numbered from
@@ -44,9 +46,12 @@ constexpr bool IsPathSeparator(char c) {
     return c == '/' || c == '\\';
 }
 
-// Why `name` cannot name an instance, or nothing when it can: the rule of
-// the program's loader (no separator, at most kMaxInstanceNameLength bytes),
-// and one word of printable bytes, so that the name reads back as written.
+// Why `name` cannot name an instance (kNameEmpty ... kNameTooLong), or
+// nothing when it can: the rule of the program's loader (no separator, at
+// most kMaxInstanceNameLength bytes), and one word of printable bytes, so
+// that the name reads back as written.
+std::optional<FormatError::Kind> NameError(std::string_view name);
+// The same in English words, as the tools' options say it.
 std::optional<std::string> NameProblem(std::string_view name);
 
 }  // namespace jobshop

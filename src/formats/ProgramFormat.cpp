@@ -12,20 +12,18 @@ std::vector<InstanceBlock> FindProgramInstances(const SourceText& source) {
     return {{"", 0, source.LineCount()}};
 }
 
-Status ProgramInstance(const SourceText& source, const Model& model, Instance& instance) {
-    if (Status s = CheckSizes(source, 0, model.JobCount, model.MachineCount); !s.ok()) return s;
+std::optional<FormatError> ProgramInstance(const Model& model, Instance& instance) {
+    if (Fault fault = CheckSizes(0, model.JobCount, model.MachineCount)) return fault;
     instance = Instance{model.InstanceName, model.JobCount, model.MachineCount, {}};
     Operation k = 1;
     for (std::int32_t job = 1; job <= model.JobCount; ++job) {
         std::vector<JobStep>& steps = instance.Jobs.emplace_back();
         for (std::int32_t op = 1; op <= model.MachineCount; ++op, ++k) {
-            if (Status s = CheckTime(source, 0, model.p[k], OperationLabel(job, op)); !s.ok()) {
-                return s;
-            }
+            if (Fault fault = CheckTime(0, model.p[k], job, op)) return fault;
             steps.push_back({model.M[k], model.p[k]});
         }
     }
-    return Status::Ok();
+    return std::nullopt;
 }
 
 }  // namespace jobshop

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "formats/FormatError.h"
 #include "formats/Instance.h"
 #include "formats/TextLines.h"
 #include "model/Model.h"
-#include "model/Status.h"
 
 namespace jobshop {
 
@@ -18,7 +19,7 @@ std::vector<InstanceBlock> FindProgramInstances(const SourceText& source);
 
 // The instance a loaded model holds, under the conversion's further rules:
 // times are not negative and an instance has at least one job and one
-// machine. The format has no lines, so a refusal names the file alone.
-Status ProgramInstance(const SourceText& source, const Model& model, Instance& instance);
+// machine. The format has no lines, so a refusal names no line.
+std::optional<FormatError> ProgramInstance(const Model& model, Instance& instance);
 
 }  // namespace jobshop

@@ -5,39 +5,35 @@
 namespace jobshop {
 namespace {
 
+using Kind = FormatError::Kind;
+
 bool IsSizeLine(const TextLine& line) {
     return line.tokens.size() == 2 && AllIntegers(line);
 }
 
-Status ReadJobLine(const SourceText& source, const TextLine& line, std::int32_t job,
-                   Instance& instance) {
+Fault ReadJobLine(const TextLine& line, std::int32_t job, Instance& instance) {
     const std::int32_t m = instance.MachineCount;
     const std::size_t count = line.tokens.size();
     if (count != 2 * static_cast<std::size_t>(m)) {
         if (!AllIntegers(line)) {
-            return source.ErrorAt(line.number, "expected the machine/time pairs of job " +
-                                                   std::to_string(job) + ", found " +
-                                                   Quoted(line.text));
+            return FaultAt(line.number, Kind::kNotJobPairs,
+                           {std::to_string(job), Quoted(line.text)});
         }
         if (count % 2 != 0) {
-            return source.ErrorAt(line.number, "job " + std::to_string(job) + " has " +
-                                                   std::to_string(count) +
-                                                   " numbers, not machine/time pairs");
+            return FaultAt(line.number, Kind::kOddNumbers,
+                           {std::to_string(job), std::to_string(count)});
         }
-        return CheckOperationCount(source, line.number, job, count / 2, m);
+        return CheckOperationCount(line.number, job, count / 2, m);
     }
     std::vector<JobStep>& steps = instance.Jobs.emplace_back(m);
     for (std::int32_t op = 1; op <= m; ++op) {
-        const std::string label = OperationLabel(job, op);
         JobStep& step = steps[op - 1];
         const std::string_view machine = line.tokens[2 * (op - 1)];
         const std::string_view time = line.tokens[2 * (op - 1) + 1];
-        if (Status s = ReadMachine(source, line.number, machine, 0, m, label, step.M); !s.ok()) {
-            return s;
-        }
-        if (Status s = ReadTime(source, line.number, time, label, step.p); !s.ok()) return s;
+        if (Fault fault = ReadMachine(line.number, machine, 0, m, job, op, step.M)) return fault;
+        if (Fault fault = ReadTime(line.number, time, job, op, step.p)) return fault;
     }
-    return Status::Ok();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -59,16 +55,13 @@ std::vector<InstanceBlock> FindStandardInstances(const SourceText& source) {
     return blocks;
 }
 
-Status ReadStandardInstance(const SourceText& source, const InstanceBlock& block,
-                            Instance& instance) {
+Fault ReadStandardInstance(const SourceText& source, const InstanceBlock& block,
+                           Instance& instance) {
     instance = Instance{block.name, 0, 0, {}};
     if (block.begin > 0) {
         const TextLine header = source.Line(block.begin - 1);
         if (header.tokens.size() != 2) {
-            return source.ErrorAt(header.number,
-                                  "expected \"instance NAME\", one word after "
-                                  "\"instance\", found " +
-                                      Quoted(header.text));
+            return FaultAt(header.number, Kind::kBadInstanceLine, {Quoted(header.text)});
         }
     }
     LineCursor cursor(source, block.begin, block.end);
@@ -78,20 +71,13 @@ Status ReadStandardInstance(const SourceText& source, const InstanceBlock& block
     // (the JSPLIB layout, named after its file later) starts with its counts.
     const bool introduced = block.begin > 0;
     if (introduced && sizes != nullptr && !IsSizeLine(*sizes)) sizes = cursor.Next();
-    if (sizes == nullptr) {
-        return source.ErrorAt(cursor.LastLine(),
-                              "the instance ends before its line of job and machine counts");
+    if (sizes == nullptr) return FaultAt(cursor.LastLine(), Kind::kNoSizeLine);
+    if (!IsSizeLine(*sizes))
+        return FaultAt(sizes->number, Kind::kNotSizeLine, {Quoted(sizes->text)});
+    if (Fault fault = ReadSizes(sizes->number, sizes->tokens[0], sizes->tokens[1], instance)) {
+        return fault;
     }
-    if (!IsSizeLine(*sizes)) {
-        return source.ErrorAt(
-            sizes->number,
-            "expected the number of jobs and the number of machines, found " + Quoted(sizes->text));
-    }
-    if (Status s = ReadSizes(source, sizes->number, sizes->tokens[0], sizes->tokens[1], instance);
-        !s.ok()) {
-        return s;
-    }
-    return ReadJobLines(source, cursor, instance, ReadJobLine);
+    return ReadJobLines(cursor, instance, ReadJobLine);
 }
 
 }  // namespace jobshop

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "formats/FormatError.h"
 #include "formats/Instance.h"
 #include "formats/TextLines.h"
-#include "model/Status.h"
 
 namespace jobshop {
 
@@ -22,7 +23,7 @@ bool IsInstanceLine(const TextLine& line);
 // One block per `instance` line, or the whole file as one unnamed instance.
 std::vector<InstanceBlock> FindStandardInstances(const SourceText& source);
 
-Status ReadStandardInstance(const SourceText& source, const InstanceBlock& block,
-                            Instance& instance);
+std::optional<FormatError> ReadStandardInstance(const SourceText& source,
+                                                const InstanceBlock& block, Instance& instance);
 
 }  // namespace jobshop

@@ -8,76 +8,60 @@ namespace {
 constexpr std::string_view kJobShopHeader = "nb of jobs";
 constexpr std::string_view kOtherShopHeader = "number of jobs";
 
+using Kind = FormatError::Kind;
+
 // The flow-shop header names one "initial seed"; the open-shop header has a
 // time seed and a machine seed like the job-shop one, but in lower case.
-std::string OtherShopProblem(const TextLine& header) {
+FormatError OtherShopFile(const TextLine& header) {
     const bool flowShop = header.text.find("initial seed") != std::string_view::npos;
-    return std::string("this is a Taillard ") + (flowShop ? "flow-shop" : "open-shop") +
-           " file, not a job-shop file (header \"Nb of jobs, Nb of Machines, ...\")";
+    return FaultAt(header.number, flowShop ? Kind::kFlowShopFile : Kind::kOpenShopFile);
 }
 
-Status ExpectSection(const SourceText& source, LineCursor& cursor, std::string_view word,
-                     std::string_view title) {
+Fault ExpectSection(LineCursor& cursor, std::string_view word, std::string_view title) {
     const TextLine* line = cursor.Next();
-    if (line != nullptr && IsSectionLine(*line, word)) return Status::Ok();
-    const std::string found = line != nullptr ? ", found " + Quoted(line->text) : "";
-    return source.ErrorAt(line != nullptr ? line->number : cursor.LastLine(),
-                          "expected the line \"" + std::string(title) + "\"" + found);
+    if (line != nullptr && IsSectionLine(*line, word)) return std::nullopt;
+    if (line == nullptr) return FaultAt(cursor.LastLine(), Kind::kNoSection, {std::string(title)});
+    return FaultAt(line->number, Kind::kNotSection, {std::string(title), Quoted(line->text)});
 }
 
 // Reads the n rows of m numbers of one section; `cell` reads one of them.
 template <typename ReadCell>
-Status ReadRows(const SourceText& source, LineCursor& cursor, Instance& instance,
-                std::string_view title, ReadCell cell) {
+Fault ReadRows(LineCursor& cursor, Instance& instance, std::string_view title, ReadCell cell) {
     const std::int32_t m = instance.MachineCount;
     for (std::int32_t job = 1; job <= instance.JobCount; ++job) {
         const TextLine* row = cursor.Next();
-        if (row == nullptr) {
-            return Truncated(source, cursor, job - 1, instance.JobCount,
-                             "rows of " + std::string(title));
-        }
+        if (row == nullptr) return Truncated(cursor, job - 1, instance.JobCount, title);
         if (row->tokens.size() != static_cast<std::size_t>(m)) {
             if (!AllIntegers(*row)) {
-                return source.ErrorAt(row->number, "expected row " + std::to_string(job) + " of " +
-                                                       std::string(title) + ", found " +
-                                                       Quoted(row->text));
+                return FaultAt(row->number, Kind::kNotSectionRow,
+                               {std::to_string(job), std::string(title), Quoted(row->text)});
             }
-            return CheckOperationCount(source, row->number, job, row->tokens.size(), m);
+            return CheckOperationCount(row->number, job, row->tokens.size(), m);
         }
         if (instance.Jobs.size() < static_cast<std::size_t>(job)) instance.Jobs.emplace_back(m);
         for (std::int32_t op = 1; op <= m; ++op) {
             JobStep& step = instance.Jobs[job - 1][op - 1];
-            if (Status s = cell(*row, OperationLabel(job, op), row->tokens[op - 1], step);
-                !s.ok()) {
-                return s;
-            }
+            if (Fault fault = cell(row->number, row->tokens[op - 1], job, op, step)) return fault;
         }
     }
-    return Status::Ok();
+    return std::nullopt;
 }
 
-Status ReadHeader(const SourceText& source, LineCursor& cursor, Instance& instance) {
+Fault ReadHeader(LineCursor& cursor, Instance& instance) {
     const TextLine* line = cursor.Next();
     if (line != nullptr && !ParseInteger(line->tokens[0])) {
-        if (StartsWithWords(*line, kOtherShopHeader)) {
-            return source.ErrorAt(line->number, OtherShopProblem(*line));
-        }
+        if (StartsWithWords(*line, kOtherShopHeader)) return OtherShopFile(*line);
         if (!StartsWithWords(*line, kJobShopHeader)) {
-            return source.ErrorAt(
-                line->number, "expected the header \"Nb of jobs, Nb of Machines, ...\", found " +
-                                  Quoted(line->text));
+            return FaultAt(line->number, Kind::kNotTaillardHeader, {Quoted(line->text)});
         }
         line = cursor.Next();
     }
-    if (line == nullptr) return source.ErrorAt(cursor.LastLine(), "the instance ends early");
+    if (line == nullptr) return FaultAt(cursor.LastLine(), Kind::kEndsEarly);
     // n, m, the two seeds and the two bounds; only n and m are used.
     if (line->tokens.size() < 2 || line->tokens.size() > 6 || !AllIntegers(*line)) {
-        return source.ErrorAt(line->number,
-                              "expected the numbers of jobs and machines (then seeds and "
-                              "bounds), found " +
-                                  Quoted(line->text));
+        return FaultAt(line->number, Kind::kNotTaillardSizes, {Quoted(line->text)});
     }
-    return ReadSizes(source, line->number, line->tokens[0], line->tokens[1], instance);
+    return ReadSizes(line->number, line->tokens[0], line->tokens[1], instance);
 }
 
 // The index of the last data line before line i, or i when there is none.
@@ -106,26 +90,25 @@ std::vector<InstanceBlock> FindTaillardInstances(const SourceText& source) {
     return blocks;
 }
 
-Status ReadTaillardInstance(const SourceText& source, const InstanceBlock& block,
-                            Instance& instance) {
+Fault ReadTaillardInstance(const SourceText& source, const InstanceBlock& block,
+                           Instance& instance) {
     instance = Instance();
     LineCursor cursor(source, block.begin, block.end);
-    if (Status s = ReadHeader(source, cursor, instance); !s.ok()) return s;
+    if (Fault fault = ReadHeader(cursor, instance)) return fault;
     // The rows are read as they come, so a file that claims a huge instance
     // and ends early never reserves memory for the claim.
-    const auto readTime = [&](const TextLine& row, const std::string& label, std::string_view token,
-                              JobStep& step) {
-        return ReadTime(source, row.number, token, label, step.p);
+    const auto readTime = [](std::int32_t line, std::string_view token, std::int32_t job,
+                             std::int32_t op,
+                             JobStep& step) { return ReadTime(line, token, job, op, step.p); };
+    const auto readMachine = [&](std::int32_t line, std::string_view token, std::int32_t job,
+                                 std::int32_t op, JobStep& step) {
+        return ReadMachine(line, token, 1, instance.MachineCount, job, op, step.M);
     };
-    const auto readMachine = [&](const TextLine& row, const std::string& label,
-                                 std::string_view token, JobStep& step) {
-        return ReadMachine(source, row.number, token, 1, instance.MachineCount, label, step.M);
-    };
-    if (Status s = ExpectSection(source, cursor, "times", "Times"); !s.ok()) return s;
-    if (Status s = ReadRows(source, cursor, instance, "Times", readTime); !s.ok()) return s;
-    if (Status s = ExpectSection(source, cursor, "machines", "Machines"); !s.ok()) return s;
-    if (Status s = ReadRows(source, cursor, instance, "Machines", readMachine); !s.ok()) return s;
-    return CheckNoMoreData(source, cursor, instance.JobCount);
+    if (Fault fault = ExpectSection(cursor, "times", "Times")) return fault;
+    if (Fault fault = ReadRows(cursor, instance, "Times", readTime)) return fault;
+    if (Fault fault = ExpectSection(cursor, "machines", "Machines")) return fault;
+    if (Fault fault = ReadRows(cursor, instance, "Machines", readMachine)) return fault;
+    return CheckNoMoreData(cursor, instance.JobCount);
 }
 
 }  // namespace jobshop

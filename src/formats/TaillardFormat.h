@@ -1,10 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "formats/FormatError.h"
 #include "formats/Instance.h"
 #include "formats/TextLines.h"
-#include "model/Status.h"
 
 namespace jobshop {
 
@@ -25,7 +26,7 @@ namespace jobshop {
 // there is none, so that reading it says what is missing.
 std::vector<InstanceBlock> FindTaillardInstances(const SourceText& source);
 
-Status ReadTaillardInstance(const SourceText& source, const InstanceBlock& block,
-                            Instance& instance);
+std::optional<FormatError> ReadTaillardInstance(const SourceText& source,
+                                                const InstanceBlock& block, Instance& instance);
 
 }  // namespace jobshop

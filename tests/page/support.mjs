@@ -3,9 +3,12 @@
 // from npm.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
+import { createRequire } from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
+import { after } from 'node:test';
 import { fileURLToPath } from 'node:url';
+import { createCore } from '../../src/driver/web/js/core.js';
 
 export const sourceDir = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 export const buildDir = path.resolve(process.env.JOBSHOP_BUILD || path.join(sourceDir, 'build'));
@@ -13,6 +16,26 @@ export const pageModules = path.join(sourceDir, 'src/report/replay/js');
 
 export function scratchFolder() {
   return fs.mkdtempSync(path.join(os.tmpdir(), 'replay-page-'));
+}
+
+// For a test file of the web edition's core (build/web/jobshop-core.js,
+// built where emscripten is installed): `skip`, the reason to skip its
+// tests or false, and `load()`, which resolves to the core, loaded by node
+// as the page loads it, and a scratch folder, removed after the file's
+// tests (by rm: its files' names may be any bytes).
+export function withWebCore() {
+  const coreFile = path.join(buildDir, 'web/jobshop-core.js');
+  let loading = null, folder = null;
+  after(() => {
+    if (folder) spawnSync('rm', ['-rf', folder]);
+  });
+  return {
+    skip: fs.existsSync(coreFile) ? false : 'the web edition is not built (no emscripten)',
+    load: () => (loading ??= createCore(createRequire(import.meta.url)(coreFile)).then((core) => {
+      folder = scratchFolder();
+      return { core, folder };
+    })),
+  };
 }
 
 // Runs a built program in `folder` in a session of its own with no input, so

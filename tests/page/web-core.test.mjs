@@ -6,25 +6,15 @@
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
 import path from 'node:path';
-import { after, before, test } from 'node:test';
-import { createCore } from '../../src/driver/web/js/core.js';
-import { buildDir, run, scratchFolder, sourceDir } from './support.mjs';
+import { before, test } from 'node:test';
+import { buildDir, run, sourceDir, withWebCore } from './support.mjs';
 
-const coreFile = path.join(buildDir, 'web/jobshop-core.js');
-const skip = fs.existsSync(coreFile) ? false : 'the web edition is not built (no emscripten)';
+const web = withWebCore();
+const skip = web.skip;
 let core, folder;
-
 before(async () => {
-  if (skip) return;
-  core = await createCore(createRequire(import.meta.url)(coreFile));
-  folder = scratchFolder();
-});
-
-// rm, since the traces' names may be any bytes.
-after(() => {
-  if (folder) spawnSync('rm', ['-rf', folder]);
+  if (!skip) ({ core, folder } = await web.load());
 });
 
 // jobshop-insert on `text` in a clean folder: its status, its message and
@@ -108,6 +98,7 @@ test('a line in the loader\'s refusal, nothing of the run before it to download,
   assert.deepEqual(refusal, {
     ok: false, line: 4,
     message: '\nBlad w pliku input.txt: niepoprawna liczba "abc": czas operacji 4 (zadanie 2).\n',
+    english: 'input.txt:4: the time of operation 4 (job 2) "abc" is not a 32-bit integer',
   });
   assert.equal(core.traceParts(), null);
   assert.equal(core.pageParts(), null);

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/FormatReading.h"
 #include "driver/ImproveRun.h"
 #include "driver/InsertionOrder.h"
 #include "driver/LoadMessages.h"
@@ -59,11 +60,15 @@ enum RunStatus : int {
 // its replay data, kept for the downloads.
 struct Session {
     std::string input;
-    Model model;  // loaded and sorted, never scheduled: each trace schedules a copy
+    std::string file = std::string(kInstanceFileName);  // the name messages give the input
+    std::string name;  // the instance's name a reading gives, when not the file's own
+    Model model;       // loaded and sorted, never scheduled: each trace schedules a copy
     bool ready = false;
     std::string json;
-    std::string text;  // a message or a generated instance
+    std::string text;     // a message or a generated instance
+    std::string english;  // the message's English twin
     std::int64_t line = 0;
+    FormatReading reading;
     std::vector<std::int32_t> numbers;
     std::string_view view;
 };
@@ -110,8 +115,9 @@ void Show(std::string_view bytes) {
     session.view = bytes;
 }
 
-int Refuse(RunStatus status, std::string message, std::int64_t line = 0) {
+int Refuse(RunStatus status, std::string message, std::string english, std::int64_t line = 0) {
     session.text = std::move(message);
+    session.english = std::move(english);
     session.line = line;
     Show(session.text);
     return status;
@@ -154,6 +160,25 @@ class ChunkDestination final : public TraceDestination {
 
     ChunkSink chunks_;
 };
+
+// A run's refusal in English, as the tools word it; the program's own
+// message when no tool has words for it.
+std::string EnglishRefusal(const Status& refused) {
+    const std::string_view file = kInstanceFileName;
+    if (refused.message() == CycleFailure().message()) {
+        return std::string(file) + ": the schedule graph closed a cycle (times of 0 or below)";
+    }
+    if (refused.message() == TooLargeFailure(file).message()) {
+        LoadError tooLarge;
+        tooLarge.kind = LoadError::Kind::kTooLarge;
+        return ToolLoadMessage(tooLarge, file);
+    }
+    if (refused.message() == PageTooLargeFailure().message()) {
+        return std::string(file) +
+               ": the page of this instance would be larger than 500 MB, more than a browser opens";
+    }
+    return refused.message();
+}
 
 bool ValidGeneratorSize(std::int32_t jobs, std::int32_t machines, std::int32_t low,
                         std::int32_t high) {
@@ -199,17 +224,22 @@ EMSCRIPTEN_KEEPALIVE int web_run() {
     Model model;
     if (auto refused = LoadInstance(session.input, model)) {
         return Refuse(kRefusedByLoader, ProgramLoadMessage(*refused, kInstanceFileName),
-                      refused->line);
+                      ToolLoadMessage(*refused, kInstanceFileName), refused->line);
     }
     SortInsertionOrder(model);
     Model scheduled = model;
     if (Status s = RecordReplay(scheduled, kInstanceFileName, session.json); !s.ok()) {
-        return Refuse(kRefusedByRun, s.message());
+        return Refuse(kRefusedByRun, s.message(), EnglishRefusal(s));
     }
     session.model = std::move(model);
     session.ready = true;
     Show(session.json);
     return kRunOk;
+}
+
+// The last refusal's message in English (the view).
+EMSCRIPTEN_KEEPALIVE void web_english() {
+    Show(session.english);
 }
 
 // The line of the loader's refusal, 0 when it names none.
@@ -261,7 +291,7 @@ EMSCRIPTEN_KEEPALIVE int web_trace(std::size_t chunkSize) {
     });
     Status s = RunSchedule(model, traces);
     if (s.ok() && !traces.Finish()) s = TraceWriteFailure(model.TraceFileName);
-    if (!s.ok()) return Refuse(kRefusedByRun, s.message());
+    if (!s.ok()) return Refuse(kRefusedByRun, s.message(), EnglishRefusal(s));
     return kRunOk;
 }
 
@@ -413,6 +443,52 @@ EMSCRIPTEN_KEEPALIVE int web_generate_class(std::int32_t jobs, std::int32_t mach
                                             std::int32_t classSeed) {
     if (!ValidGeneratorSize(jobs, machines, low, high) || !IsValidSeed(classSeed)) return 1;
     return ShowGenerated(jobs, machines, ClassSeeds(classSeed, 0), {low, high});
+}
+
+// Room for the name messages give the input (0; a file's name, input.txt
+// when none is given) or for the instance's name a reading gives instead of
+// the file's own (1; empty: the file's own).
+EMSCRIPTEN_KEEPALIVE char* web_reading_name(int which, std::size_t size) {
+    std::string& name = which == 0 ? session.file : session.name;
+    name.assign(size, '\0');
+    return name.data();
+}
+
+// Reads the input as jobshop-convert reads a file (FormatReading): in the
+// format `format` (a Format; -1: the one detected), instance `index` (from
+// 0). Answers the outcome (0: the program's format, to be run as it is; 1:
+// converted; 2: refused); the view holds the converted text, or the
+// refusal's Polish message (web_english gives its English).
+EMSCRIPTEN_KEEPALIVE int web_read(int format, std::size_t index) {
+    std::optional<Format> from;
+    if (format >= 0 && static_cast<std::size_t>(format) < kFormatNames.size()) {
+        from = static_cast<Format>(format);
+    }
+    session.reading = ReadFormat(session.input, session.file, from, index, session.name);
+    const FormatReading& reading = session.reading;
+    session.english = reading.english;
+    session.line = reading.line;
+    Show(reading.outcome == FormatReading::Outcome::kRefused ? reading.polish
+                                                             : reading.programText);
+    return static_cast<int>(reading.outcome);
+}
+
+// The last reading's numbers (32-bit integers): the format read, whether
+// it had `instance` lines, the number of instances and the one read, the
+// refusal's line.
+EMSCRIPTEN_KEEPALIVE void web_reading_numbers() {
+    const FormatReading& reading = session.reading;
+    session.numbers.assign({static_cast<std::int32_t>(reading.format), reading.introduced ? 1 : 0,
+                            static_cast<std::int32_t>(reading.names.size()),
+                            static_cast<std::int32_t>(reading.index), reading.line});
+    Show({reinterpret_cast<const char*>(session.numbers.data()),
+          session.numbers.size() * sizeof(std::int32_t)});
+}
+
+// The name of instance `k` of the last reading's file.
+EMSCRIPTEN_KEEPALIVE void web_reading_instance(std::size_t k) {
+    Show(k < session.reading.names.size() ? std::string_view(session.reading.names[k])
+                                          : std::string_view());
 }
 
 }  // extern "C"

@@ -18,6 +18,11 @@ const TRACE_CHUNK = 8 << 20;
 // What the core answers when the last run was refused (WebCore.cpp).
 const NO_RUN = 3;
 
+// The formats in the core's order (formats/Formats.h), and its readings'
+// outcomes (WebCore.cpp's web_read).
+export const FORMATS = ["standard", "taillard", "fjsp", "program"];
+const READINGS = ["program", "converted", "refused"];
+
 // A call into a core that has failed (out of memory, most likely): the
 // module is left in an unknown state, so the page makes a new one.
 class CoreFailure extends Error {}
@@ -41,22 +46,60 @@ export async function createCore(factory) {
     return module.HEAPU8.subarray(at, at + (module._web_view_size() >>> 0));
   };
   const decoder = new TextDecoder();
+  const encoder = new TextEncoder();
+  // Copies bytes into room the core makes for them (which may grow the
+  // memory, replacing HEAPU8).
+  const put = (bytes, makeRoom) => {
+    const at = makeRoom(bytes.length) >>> 0;
+    module.HEAPU8.set(bytes, at);
+  };
+  const numbers = () => new Int32Array(view().slice().buffer);
 
   return {
     // Runs the instance's bytes as jobshop-insert would (loading, insertion
     // order) and records its replay as jobshop-replay does:
     //   { ok: true, json } (the replay data's text), or
-    //   { ok: false, message, line } with the program's own message and the
-    //   line it names (0: none).
+    //   { ok: false, message, english, line } with the program's own
+    //   message, the tools' English words for it and the line it names (0:
+    //   none).
     run(bytes) {
       return call(() => {
-        // Room first: making it may grow the memory, which replaces HEAPU8.
-        const at = module._web_input(bytes.length) >>> 0;
-        module.HEAPU8.set(bytes, at);
+        put(bytes, module._web_input);
         const status = module._web_run();
         const text = decoder.decode(view());
         if (status === 0) return { ok: true, json: text };
-        return { ok: false, message: text, line: status === 1 ? module._web_line() : 0 };
+        const line = status === 1 ? module._web_line() : 0;
+        module._web_english();
+        return { ok: false, message: text, english: decoder.decode(view()), line };
+      });
+    },
+
+    // Reads the bytes as jobshop-convert reads a file called `file`: in
+    // `format` (one of FORMATS; null: detected), instance `index` (from 0),
+    // named `name` (empty: the file's own). Answers { kind, format,
+    // introduced, names, index } and, by kind:
+    //   "program": the program's own format, to be run as it is;
+    //   "converted": `bytes`, the instance in the program's format;
+    //   "refused": `english` and `polish` say why, at `line` (0: none).
+    read(bytes, { format = null, index = 0, file = "input.txt", name = "" } = {}) {
+      return call(() => {
+        put(encoder.encode(file), (size) => module._web_reading_name(0, size));
+        put(encoder.encode(name), (size) => module._web_reading_name(1, size));
+        put(bytes, module._web_input);
+        const outcome = READINGS[module._web_read(FORMATS.indexOf(format), index)];
+        const text = view().slice();
+        module._web_reading_numbers();
+        const [formatRead, introduced, count, indexRead, line] = numbers();
+        const names = [];
+        for (let k = 0; k < count; ++k) {
+          module._web_reading_instance(k);
+          names.push(decoder.decode(view()));
+        }
+        const reading = { kind: outcome, format: FORMATS[formatRead], introduced: introduced === 1, names, index: indexRead };
+        if (outcome === "converted") return { ...reading, bytes: text };
+        if (outcome !== "refused") return reading;
+        module._web_english();
+        return { ...reading, polish: decoder.decode(text), english: decoder.decode(view()), line };
       });
     },
 
@@ -66,9 +109,8 @@ export async function createCore(factory) {
         module._web_instance_name();
         const name = view().slice();
         module._web_instance_numbers();
-        const v = view();
-        const numbers = new Int32Array(v.slice().buffer);
-        return { name, jobs: numbers[0], machines: numbers[1], ops: numbers.slice(2) };
+        const all = numbers();
+        return { name, jobs: all[0], machines: all[1], ops: all.slice(2) };
       });
     },
 

@@ -1,7 +1,9 @@
 // The input panel: the instance's text and where it comes from (typed, a
-// file, a bundled instance, the generator), the loader's message in place,
-// the run's status and the downloads. It keeps what it shows as keys and
-// values, so a change of language redoes every text.
+// file, a bundled instance, the generator), the format it is read in and
+// the instance of a file of several, the loader's message in place, the
+// run's status and the downloads. It keeps what it shows as keys and
+// values (or a text for each language), so a change of language redoes
+// every text.
 
 import { byId } from "../../../report/replay/js/dom.js";
 import { createInstanceSource } from "./instance-source.js";
@@ -11,8 +13,18 @@ const asTextArea = (text) => text.replace(/\r\n?/g, "\n");
 
 const DOWNLOADS = ["download-trace", "download-page", "download-instance", "copy-link"];
 
+// What a conversion says it read, by format (the standard layout without
+// `instance` lines is JSPLIB's).
+const READ_KEYS = {
+  standard: "web.reading.read.standard",
+  jsplib: "web.reading.read.jsplib",
+  taillard: "web.reading.read.taillard",
+  fjsp: "web.reading.read.fjsp",
+};
+
 // `on` takes the panel's requests: run(), bundled(index), file(File),
-// generate(fields), download(kind), copyLink(), edited().
+// generate(fields), download(kind), copyLink(), edited(), reread() (the
+// format, instance or name to read the text with changed), replaceText().
 export function createInputPanel(on) {
   const text = byId("instance-text");
   const bundled = byId("bundled");
@@ -20,8 +32,10 @@ export function createInputPanel(on) {
   const shownTexts = {}; // element id -> { key, vars } or null
   let tr = null;
 
+  // `said` is { key, vars }, { raw }, or { byLang: { pl: said, en: said } }.
   const render = (id) => {
-    const el = byId(id), said = shownTexts[id];
+    const el = byId(id);
+    const said = shownTexts[id]?.byLang ? shownTexts[id].byLang[tr?.lang] : shownTexts[id];
     el.textContent = said && tr ? (said.raw ?? tr.t(said.key, said.vars)) : "";
     if (el.getAttribute("role") === "alert") el.classList.toggle("hidden", !said);
   };
@@ -48,6 +62,10 @@ export function createInputPanel(on) {
     text.removeAttribute("aria-invalid");
     on.edited();
   });
+  for (const id of ["reading-format", "reading-instance", "reading-name"]) {
+    byId(id).addEventListener("change", () => on.reread());
+  }
+  byId("reading-replace").addEventListener("click", () => on.replaceText());
   byId("download-trace").addEventListener("click", () => on.download("trace"));
   byId("download-page").addEventListener("click", () => on.download("page"));
   byId("download-instance").addEventListener("click", () => on.download("instance"));
@@ -78,6 +96,7 @@ export function createInputPanel(on) {
         });
       }
       byId("gen-seed").placeholder = tr.t("web.gen.seed.placeholder");
+      byId("reading-name").placeholder = tr.t("web.reading.name.placeholder");
     },
 
     // [name, jobs, machines, code] entries, grouped by family (ft, la, ...).
@@ -123,6 +142,44 @@ export function createInputPanel(on) {
     clearMessage() {
       say("input-message", null);
       text.removeAttribute("aria-invalid");
+    },
+    // How to read the text: { format (null: detected), index, name }.
+    readingChoice: () => ({
+      format: byId("reading-format").value || null,
+      index: Math.max(0, byId("reading-instance").selectedIndex),
+      name: byId("reading-name").value,
+    }),
+    // Back to detecting the format of the first instance, under its own
+    // name: for a text from elsewhere.
+    resetReading() {
+      byId("reading-format").value = "";
+      byId("reading-instance").replaceChildren();
+      byId("reading-name").value = "";
+      this.showReading(null);
+    },
+    // What reading the text gave (core.js's read; null: nothing): the
+    // instances of a file of several to choose from, the name for a format
+    // that has none of its own, and what was converted from which format.
+    showReading(reading) {
+      const several = reading !== null && reading.names.length > 1;
+      if (several) {
+        const choice = byId("reading-instance");
+        choice.replaceChildren(...reading.names.map((name, k) => {
+          const option = document.createElement("option");
+          option.textContent = `${k + 1}. ${name}`;
+          return option;
+        }));
+        choice.selectedIndex = reading.index;
+      }
+      byId("reading-instance-choice").classList.toggle("hidden", !several);
+      const foreign = reading !== null && reading.format !== "program";
+      byId("reading-name-choice").classList.toggle("hidden", !foreign && !byId("reading-name").value);
+      const converted = reading?.kind === "converted";
+      const format = reading?.format === "standard" && !reading.introduced ? "jsplib" : reading?.format;
+      say("reading-said", converted ? { key: READ_KEYS[format] } : null);
+      say("reading-count", converted && several
+        ? { key: "web.reading.count", vars: { n: reading.names.length, name: reading.names[reading.index] } } : null);
+      byId("reading-notice").classList.toggle("hidden", !converted);
     },
     showGeneratorMessage(said, field) {
       say("generator-message", said);

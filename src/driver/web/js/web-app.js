@@ -67,8 +67,13 @@ const replayTables = [webStrings, webSearchStrings];
 let tr = makeTranslator(lang, pageTables());
 let replay = null; // the replay shown, from startReplay
 let optimum = null; // the optimum of the run shown, once known
-// The run shown: its bytes and text, the instance's name as text, its code.
+// The run shown: its bytes (in the program's format) and the text it came
+// from, the instance's name as text, its code.
 let shown = null;
+// The name of the file the text came from: messages name it, and it names
+// the instances of a format that leaves them unnamed (as jobshop-convert
+// does). Text typed in stands for input.txt.
+let sourceFile = "input.txt";
 let runs = 0; // a newer run makes an older one give up
 
 const setState = (state) => {
@@ -84,8 +89,12 @@ const address = {
   },
 };
 
+// The text in the box, read in any format.
+const runText = () => run(panel.instanceBytes(), null, { read: true });
 const panel = createInputPanel({
-  run: () => run(panel.instanceBytes()),
+  run: runText,
+  reread: runText,
+  replaceText,
   bundled: (index) => openCode(bundledInstances[index][3], null, index),
   file: openFile,
   generate,
@@ -145,7 +154,19 @@ function coreFailed() {
 
 const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
 
-async function run(bytes, step = null) {
+// The refusal of a run in the page's languages: the program's own message
+// in Polish (with its line), the tools' words in English.
+function runRefusal(result) {
+  const polish = result.line > 0
+    ? { key: "web.error.line", vars: { line: result.line, message: result.message.trim() } }
+    : { raw: result.message.trim() };
+  return { byLang: { pl: polish, en: { raw: result.english } } };
+}
+
+// Runs the bytes as jobshop-insert runs input.txt. With `read`, they are
+// read first as jobshop-convert reads a file (the panel's format, instance
+// and name): another format's instance runs converted to the program's.
+async function run(bytes, step = null, { read = false } = {}) {
   const ticket = ++runs;
   setState("running");
   panel.clearMessage();
@@ -159,17 +180,27 @@ async function run(bytes, step = null) {
   }
   await nextFrame(); // the status shows before the work
   if (ticket !== runs) return;
-  let result, instance;
+  let result, instance, reading = null, runBytes = bytes;
   try {
-    result = ready.run(bytes);
-    if (result.ok) instance = ready.instance();
+    if (read) {
+      reading = ready.read(bytes, { ...panel.readingChoice(), file: sourceFile });
+      if (reading.kind === "converted") runBytes = reading.bytes;
+    }
+    if (reading?.kind !== "refused") {
+      result = ready.run(runBytes);
+      if (result.ok) instance = ready.instance();
+    }
   } catch (e) {
     coreFailed();
     return;
   }
+  if (read) panel.showReading(reading);
+  if (reading?.kind === "refused") {
+    refuse({ byLang: { pl: { raw: reading.polish }, en: { raw: reading.english } } }, { line: reading.line });
+    return;
+  }
   if (!result.ok) {
-    refuse(result.line > 0 ? { key: "web.error.line", vars: { line: result.line, message: result.message.trim() } }
-      : { raw: result.message.trim() }, { line: result.line });
+    refuse(runRefusal(result), { line: result.line });
     return;
   }
   // A code takes at least a bit an operation: past MAX_ADDRESS_CODE
@@ -177,24 +208,36 @@ async function run(bytes, step = null) {
   const code = instance.jobs * instance.machines <= MAX_ADDRESS_CODE ? encodeInstance(instance) : "";
   const name = nameText(instance.name);
   const data = parseReplayData(result.json);
-  shown = { bytes, text: panel.text(), name, data, code: code && code.length <= MAX_ADDRESS_CODE ? code : null };
+  shown = { bytes: runBytes, text: panel.text(), name, data, code: code && code.length <= MAX_ADDRESS_CODE ? code : null };
   history.replaceState(null, "", formatAddress({ code: shown.code, step }) || location.pathname + location.search);
   document.body.classList.remove("no-replay");
   optimum = null;
   replay = startReplay(data, { lang, strings: replayTables, address });
-  search.shown(bytes, name, instance.jobs * instance.machines);
+  search.shown(shown.bytes, name, instance.jobs * instance.machines);
   panel.enableDownloads(true);
   panel.setDownloadStatus(null);
   panel.setStatus({ key: "web.state.ready", vars: { name } });
   setState("ready");
 }
 
-// Shows and runs an instance that came as bytes.
-function runBytes(bytes, step = null) {
+// Shows and runs an instance that came as bytes from `file` (a file opened,
+// read as it reads; else one in the program's format).
+function runBytes(bytes, step = null, file = null) {
+  sourceFile = file ?? "input.txt";
+  panel.resetReading();
   const exact = panel.setInstance(bytes);
-  const running = run(bytes, step); // clears the message before it waits
+  const running = run(bytes, step, { read: file !== null }); // clears the message before it waits
   if (!exact) panel.showMessage({ key: "web.error.not-utf8" }, { notice: true });
   return running;
+}
+
+// Puts the converted instance that runs into the text box in place of the
+// text it was converted from.
+function replaceText() {
+  if (!shown) return;
+  panel.resetReading();
+  panel.setInstance(shown.bytes);
+  shown.text = panel.text();
 }
 
 function openCode(code, step, bundledIndex = null) {
@@ -226,7 +269,7 @@ async function openFile(file) {
     refuse({ key: "web.error.file-read", vars: { name: file.name } });
     return;
   }
-  runBytes(bytes);
+  runBytes(bytes, null, file.name);
 }
 
 async function generate(fields) {

@@ -1,12 +1,29 @@
 // The web edition's own texts, in Polish and English (lang.js describes an
 // entry); the replay's texts are the replay page's. The program's messages
-// stay as the program prints them, in Polish without diacritics.
+// stay as the program prints them, in Polish without diacritics; the
+// English page shows the tools' English words for them, and the other
+// formats' refusals come from the core in both languages.
 
 export const webStrings = {
   pl: {
     "web.title": "jobshop-insert w przeglądarce",
     "web.input.heading": "Instancja",
-    "web.input.note": "W formacie pliku input.txt: nazwa, liczba zadań i maszyn, potem pary „maszyna czas” zadanie po zadaniu. Wpisz ją lub wklej, otwórz plik, wybierz instancję wzorcową albo wygeneruj nową.",
+    "web.input.note": "W formacie pliku input.txt: nazwa, liczba zadań i maszyn, potem pary „maszyna czas” zadanie po zadaniu. Wpisz ją lub wklej, otwórz plik, wybierz instancję wzorcową albo wygeneruj nową. Strona czyta też formaty, które czyta jobshop-convert (OR-Library, JSPLIB, Taillard, FJSP z jedną maszyną na operację), i przekształca je do formatu programu.",
+    "web.reading.format": "Format (--from)",
+    "web.reading.detect": "rozpoznaj",
+    "web.reading.program": "program (input.txt)",
+    "web.reading.standard": "standard (OR-Library, JSPLIB)",
+    "web.reading.taillard": "taillard (Taillard)",
+    "web.reading.fjsp": "fjsp (FJSP, jedna maszyna na operację)",
+    "web.reading.instance": "Instancja (--instance, --index)",
+    "web.reading.name": "Nazwa (--name)",
+    "web.reading.name.placeholder": "z pliku",
+    "web.reading.read.standard": "Odczytano format OR-Library (standard) — przekształcono do formatu programu.",
+    "web.reading.read.jsplib": "Odczytano format JSPLIB (standard) — przekształcono do formatu programu.",
+    "web.reading.read.taillard": "Odczytano format Taillarda (taillard) — przekształcono do formatu programu.",
+    "web.reading.read.fjsp": "Odczytano format FJSP z jedną maszyną na operację (fjsp) — przekształcono do formatu programu.",
+    "web.reading.count": "Instancji w pliku: {n}; pokazano {name}.",
+    "web.reading.replace": "Zamień tekst w polu na format programu",
     "web.text.label": "Tekst instancji",
     "web.bundled": "Instancja wzorcowa",
     "web.bundled.choose": "wybierz…",
@@ -52,7 +69,22 @@ export const webStrings = {
   en: {
     "web.title": "jobshop-insert in the browser",
     "web.input.heading": "Instance",
-    "web.input.note": "In the form of input.txt: the name, the numbers of jobs and machines, then “machine time” pairs job by job. Type or paste it, open a file, pick a benchmark instance or generate a new one.",
+    "web.input.note": "In the form of input.txt: the name, the numbers of jobs and machines, then “machine time” pairs job by job. Type or paste it, open a file, pick a benchmark instance or generate a new one. The page also reads the formats jobshop-convert reads (OR-Library, JSPLIB, Taillard, FJSP with one machine per operation) and converts them to the program's format.",
+    "web.reading.format": "Format (--from)",
+    "web.reading.detect": "detect",
+    "web.reading.program": "program (input.txt)",
+    "web.reading.standard": "standard (OR-Library, JSPLIB)",
+    "web.reading.taillard": "taillard (Taillard)",
+    "web.reading.fjsp": "fjsp (FJSP, one machine per operation)",
+    "web.reading.instance": "Instance (--instance, --index)",
+    "web.reading.name": "Name (--name)",
+    "web.reading.name.placeholder": "the file's own",
+    "web.reading.read.standard": "Read OR-Library's format (standard) — converted to the program's format.",
+    "web.reading.read.jsplib": "Read JSPLIB's format (standard) — converted to the program's format.",
+    "web.reading.read.taillard": "Read Taillard's format (taillard) — converted to the program's format.",
+    "web.reading.read.fjsp": "Read the FJSP format with one machine per operation (fjsp) — converted to the program's format.",
+    "web.reading.count": "Instances in the file: {n}; shown: {name}.",
+    "web.reading.replace": "Replace the text with the program's format",
     "web.text.label": "Instance text",
     "web.bundled": "Benchmark instance",
     "web.bundled.choose": "choose…",
