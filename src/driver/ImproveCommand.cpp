@@ -224,7 +224,7 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
     if (options.exact) report.exact = ProveOptimum(model, settings.exact);
     // The schedule reported is checked from its rows alone.
     if (CheckedMakespan(model) != model.Cmax) {
-        return command.Fail("\nBlad: harmonogram nie przeszedl kontroli (blad programu).\n");
+        return command.Fail(ScheduleCheckFailure().message());
     }
 
     std::vector<OutputFile> outputs;

@@ -14,6 +14,10 @@ Status SearchTraceTooLarge() {
         "(--iterations).\n");
 }
 
+Status ScheduleCheckFailure() {
+    return Status::Failure("\nBlad: harmonogram nie przeszedl kontroli (blad programu).\n");
+}
+
 bool SearchTraceTooLargeAhead(const Model& model, std::int64_t iterations) {
     return static_cast<double>(SearchTraceWriter::LeastIterationBytes(model)) *
                static_cast<double>(iterations) >
@@ -41,9 +45,7 @@ Status RunImproveSearch(Model& model, const SearchSettings& settings, const Chun
         traceOut.Flush();
         if (traceOut.failed() || !traceSink.Finish()) return SearchTraceTooLarge();
     }
-    if (CheckedMakespan(model) != model.Cmax) {
-        return Status::Failure("\nBlad: harmonogram nie przeszedl kontroli (blad programu).\n");
-    }
+    if (CheckedMakespan(model) != model.Cmax) return ScheduleCheckFailure();
     return Status::Ok();
 }
 

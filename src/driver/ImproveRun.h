@@ -32,6 +32,10 @@ struct ImproveRun {
 // The refusal of a trace past kMaxSearchTraceBytes.
 Status SearchTraceTooLarge();
 
+// The refusal of a schedule that fails the independent check: the
+// program's fault, never reported as a schedule.
+Status ScheduleCheckFailure();
+
 // Whether the trace of `iterations` iterations of the loaded instance in
 // `model` would pass kMaxSearchTraceBytes by its least size, so that it is
 // refused before anything runs.

@@ -115,7 +115,7 @@ Status AppendSearch(std::string& json, std::string_view search) {
     const std::size_t close = json.rfind('}');
     const std::uint64_t frame = ReplayPageTemplate().size() - kReplayDataMarker.size();
     if (close == std::string::npos || frame + json.size() + search.size() + 12 > kMaxPageBytes) {
-        return PageTooLarge();
+        return PageTooLargeFailure();
     }
     json.resize(close);
     json.append(",\"search\":").append(search).append("}\n");

@@ -68,7 +68,10 @@ test('the optimum of ft06 is bounds.tsv\'s, proven; the program\'s refusals', { 
   assert.deepEqual([d.insertion, d.cmax, d.exact.proven], [59, Number(known[3]), true]);
   // A trace past 100 MB is refused before the search runs again.
   assert.equal(calls.improve({ iterations: 200000, seed: '1' }).ok, true);
-  assert.deepEqual(calls.trace(), { ok: false, message: '\nBlad: slad przeszukiwania mialby ponad 100 MB; prosze podac mniej iteracji (--iterations).\n' });
+  assert.deepEqual(calls.trace(), {
+    ok: false, message: '\nBlad: slad przeszukiwania mialby ponad 100 MB; prosze podac mniej iteracji (--iterations).\n',
+    english: 'the search\'s trace would be larger than 100 MB; give fewer iterations (--iterations)',
+  });
   // A cycle: the program's message, and no search of the instance before.
   assert.match(calls.load(new Uint8Array(Buffer.from('cykl\n1 2\n1 0 1 0\n'))), /cykl/);
   assert.equal(calls.schedule().ok, false);

@@ -36,10 +36,10 @@
 #include "report/ChunkSink.h"
 #include "report/ImproveOutput.h"
 
-    // Hands one chunk of the trace to the page, which copies it before the call
-    // returns.
-    EM_JS(void, web_trace_chunk, (const char* data, std::size_t size),
-          { Module["onTraceChunk"](data, size); });
+// Hands one chunk of the trace to the page, which copies it before the call
+// returns.
+EM_JS(void, web_trace_chunk, (const char* data, std::size_t size),
+      { Module["onTraceChunk"](data, size); });
 
 // Tells the page how far the search has come.
 EM_JS(void, web_search_progress, (double iteration, double cmax, double best),
@@ -84,7 +84,6 @@ struct SearchSession {
     std::string json;
     std::string schedule;
     std::string page;
-    std::string pageRefusal;  // why there is no page
     SearchSettings repeat;
 };
 
@@ -121,16 +120,6 @@ int Refuse(RunStatus status, std::string message, std::string english, std::int6
     session.line = line;
     Show(session.text);
     return status;
-}
-
-// The session's instance scheduled as jobshop-insert schedules it, in
-// `model`; a refusal when the insertion closes a cycle.
-int ScheduleSession(Model& model) {
-    model = session.model;
-    if (BuildSchedule(model) != ScheduleOutcome::kComplete) {
-        return Refuse(kRefusedByRun, CycleFailure().message());
-    }
-    return kRunOk;
 }
 
 // Every trace the run opens goes into one ChunkSink, so the sorted list, the
@@ -173,11 +162,30 @@ std::string EnglishRefusal(const Status& refused) {
         tooLarge.kind = LoadError::Kind::kTooLarge;
         return ToolLoadMessage(tooLarge, file);
     }
+    if (refused.message() == SearchTraceTooLarge().message()) {
+        return "the search's trace would be larger than 100 MB; give fewer iterations "
+               "(--iterations)";
+    }
     if (refused.message() == PageTooLargeFailure().message()) {
         return std::string(file) +
                ": the page of this instance would be larger than 500 MB, more than a browser opens";
     }
     return refused.message();
+}
+
+// A refusal of the run's, in Polish and English.
+int RefuseRun(const Status& refused) {
+    return Refuse(kRefusedByRun, refused.message(), EnglishRefusal(refused));
+}
+
+// The session's instance scheduled as jobshop-insert schedules it, in
+// `model`; a refusal when the insertion closes a cycle.
+int ScheduleSession(Model& model) {
+    model = session.model;
+    if (BuildSchedule(model) != ScheduleOutcome::kComplete) {
+        return RefuseRun(CycleFailure());
+    }
+    return kRunOk;
 }
 
 bool ValidGeneratorSize(std::int32_t jobs, std::int32_t machines, std::int32_t low,
@@ -343,15 +351,13 @@ EMSCRIPTEN_KEEPALIVE int web_improve(double iterations, double seconds, std::uin
     ImproveRun run;
     Progress progress;
     if (Status s = RunImproveSearch(model, settings, nullptr, true, &progress, run); !s.ok()) {
-        return Refuse(kRefusedByRun, s.message());
+        return RefuseRun(s);
     }
     search.json = ImproveJson(model, run.report, run.history, &run.steps.recording());
     search.schedule = ScheduleText(model);
     search.page = session.json;
-    if (Status s = AppendSearch(search.page, search.json); !s.ok()) {
-        search.page.clear();
-        search.pageRefusal = s.message();
-    }
+    // A page too large to open is refused when asked for.
+    if (!AppendSearch(search.page, search.json).ok()) search.page.clear();
     // The same seed and iteration limit repeat the run: a limit of time
     // becomes the iterations it allowed; a run that stopped by itself gets
     // room for the iteration that stopped it.
@@ -383,7 +389,7 @@ EMSCRIPTEN_KEEPALIVE int web_improve_schedule() {
 EMSCRIPTEN_KEEPALIVE int web_improve_page_piece(int i) {
     Show({});
     if (!search.ready) return kNoRun;
-    if (search.page.empty()) return Refuse(kRefusedByRun, search.pageRefusal);
+    if (search.page.empty()) return RefuseRun(PageTooLargeFailure());
     const std::vector<std::string_view> pieces = ReplayPagePieces(search.page);
     if (i >= 0 && static_cast<std::size_t>(i) < pieces.size()) Show(pieces[i]);
     return kRunOk;
@@ -398,7 +404,7 @@ EMSCRIPTEN_KEEPALIVE int web_improve_trace() {
     Model model;
     if (const int refused = ScheduleSession(model)) return refused;
     if (SearchTraceTooLargeAhead(model, *search.repeat.iterations)) {
-        return Refuse(kRefusedByRun, SearchTraceTooLarge().message());
+        return RefuseRun(SearchTraceTooLarge());
     }
     const ChunkSink::Take toPage = [](std::string_view chunk) {
         web_trace_chunk(chunk.data(), chunk.size());
@@ -406,7 +412,7 @@ EMSCRIPTEN_KEEPALIVE int web_improve_trace() {
     };
     ImproveRun run;
     if (Status s = RunImproveSearch(model, search.repeat, &toPage, false, nullptr, run); !s.ok()) {
-        return Refuse(kRefusedByRun, s.message());
+        return RefuseRun(s);
     }
     return kRunOk;
 }
@@ -422,15 +428,14 @@ EMSCRIPTEN_KEEPALIVE int web_optimum(double nodes, double seconds) {
     settings.iterations = kSearchBeforeProof;
     ImproveRun run;
     if (Status s = RunImproveSearch(model, settings, nullptr, false, nullptr, run); !s.ok()) {
-        return Refuse(kRefusedByRun, s.message());
+        return RefuseRun(s);
     }
     ExactLimits limits;
     limits.nodes = static_cast<std::int64_t>(nodes);
     limits.seconds = seconds;
     run.report.exact = ProveOptimum(model, limits);
     if (CheckedMakespan(model) != model.Cmax) {
-        return Refuse(kRefusedByRun,
-                      "\nBlad: harmonogram nie przeszedl kontroli (blad programu).\n");
+        return RefuseRun(ScheduleCheckFailure());
     }
     session.text = ImproveJson(model, run.report, run.history);
     Show(session.text);

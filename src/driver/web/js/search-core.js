@@ -13,8 +13,13 @@ export function searchCalls(module) {
     const at = module._web_view_data() >>> 0;
     return module.HEAPU8.subarray(at, at + (module._web_view_size() >>> 0));
   };
-  // A refused call leaves the program's message in the view.
-  const refused = () => ({ ok: false, message: decoder.decode(view()) });
+  // A refused call leaves the program's message in the view, and its
+  // English for web_english.
+  const refused = () => {
+    const message = decoder.decode(view());
+    module._web_english();
+    return { ok: false, message, english: decoder.decode(view()) };
+  };
   const pieces = (count, call) => {
     const parts = [];
     for (let i = 0; i < count; ++i) {
@@ -35,7 +40,8 @@ export function searchCalls(module) {
     // iterations and `seconds` seconds (null: no limit), the seed as a
     // decimal text; onProgress(iteration, cmax, best) now and then.
     // { ok, json (jobshop-improve --json's data), iterations (the limit
-    // that repeats the run with its seed) } or { ok: false, message }.
+    // that repeats the run with its seed) } or { ok: false, message,
+    // english }.
     improve({ iterations = null, seconds = null, seed = "1" }, onProgress) {
       module.onSearchProgress = onProgress || (() => {});
       const s = BigInt(seed);

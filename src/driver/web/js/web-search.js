@@ -102,6 +102,8 @@ export function createWebSearch(hooks) {
   let shown = null, loaded = 0, tokens = 0, result = null, said = null;
   const tr = () => hooks.translator();
   const setState = (state) => { document.body.dataset.search = state; };
+  // A refusal of the core's in the page's language, or what failed.
+  const refusal = (answer) => ((tr().lang === "en" ? answer.english : answer.message) || answer.message || answer.failed || "").trim();
   const say = (key, vars) => {
     said = key ? { key, vars } : null;
     setText(status, key ? tr().t(key, vars) : "");
@@ -161,7 +163,7 @@ export function createWebSearch(hooks) {
       return;
     }
     if (!answer.ok) {
-      say("web.search.failed", { message: (answer.message || answer.failed || "").trim() });
+      say("web.search.failed", { message: refusal(answer) });
       setState("error");
       return;
     }
@@ -188,7 +190,7 @@ export function createWebSearch(hooks) {
     }
     if (token !== shown?.token) return;
     if (!answer || !answer.ok) {
-      setText(downloadStatus, answer ? (answer.message || answer.failed || "").trim() : tr().t("web.search.stopped"));
+      setText(downloadStatus, answer ? refusal(answer) : tr().t("web.search.stopped"));
       return;
     }
     const [file, type] = files[kind], size = answer.parts.reduce((sum, part) => sum + part.length, 0);
