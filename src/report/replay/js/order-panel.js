@@ -126,7 +126,9 @@ export function createOrderPanel(page) {
     refit: place,
     markSolved(steps) {
       solved = steps;
-      place();
+      if (!charPx) return;
+      layOut();
+      placeSolved();
     },
   };
 }

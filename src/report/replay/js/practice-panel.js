@@ -82,14 +82,14 @@ export function createPracticePanel(page) {
   function emptyNote(v) {
     const { t } = page.tr, range = options.range;
     if (range && (v.t < range.from || v.t > range.to)) return t("practice.outside", { t: v.t, ...range });
-    if (step.cells.length > 0) return "";
+    if (step.asks) return "";
     return v.evaluated ? t("practice.nothing") : t("practice.empty-machine", { machine: v.step.machine });
   }
 
   // The machine sequences before the step, while their box is open.
   const before = byId("practice-before");
   function showBefore() {
-    setText(byId("practice-before-heading"), page.tr.t("practice.before", { t: view.t }));
+    setText(byId("practice-before-heading"), page.tr.t("practice.before"));
     if (!before.open) return;
     const lines = [];
     for (let i = 1; i < view.rowsBefore.length; ++i) lines.push("M" + i + ": " + view.rowsBefore[i].join(" "));
@@ -111,7 +111,7 @@ export function createPracticePanel(page) {
     });
     const record = progress.records.get(v.t);
     setText(result, record?.solved !== undefined ? resultText(record) : "");
-    byId("practice-check").disabled = byId("practice-show").disabled = step.cells.length === 0;
+    byId("practice-check").disabled = byId("practice-show").disabled = !step.asks;
     nextStepButton.disabled = nextAsking() === 0;
     showBefore();
     showDerivations();
@@ -189,7 +189,7 @@ export function createPracticePanel(page) {
     if (first) focusCell(first.key);
     else if (!nextStepButton.disabled) nextStepButton.focus();
   }
-  byId("practice-check").onclick = () => step && step.cells.length > 0 && check();
+  byId("practice-check").onclick = () => step?.asks && check();
   byId("practice-show").onclick = () => {
     if (!step) return;
     revealed = true;
@@ -249,8 +249,11 @@ export function createPracticePanel(page) {
     }));
     const solved = asking.filter((u) => progress.records.get(u)?.solved);
     setText(byId("practice-solved"), solved.length > 0 ? t("practice.solved-list", { steps: solved.join(", ") }) : "");
-    page.markSolved(on ? solved : []);
+    const marked = on ? solved : [];
+    if (marked.join() !== markedSolved) page.markSolved(marked);
+    markedSolved = marked.join();
   }
+  let markedSolved = "";
   byId("practice-reset").onclick = () => {
     if (!window.confirm(page.tr.t("practice.reset-confirm"))) return;
     clearTimeout(saveTimer);
@@ -338,7 +341,7 @@ export function createPracticePanel(page) {
       renderStep();
       showSummary();
       if (focused) {
-        if (step.cells.length > 0) focusCell(step.cells[0].key);
+        if (step.asks) focusCell(step.cells[0].key);
         else if (!nextStepButton.disabled) nextStepButton.focus();
       }
     },

@@ -250,7 +250,7 @@ export function createPracticeParts(page, cells, turned) {
   return {
     all,
     of(s) {
-      const shown = s.view.evaluated && s.cells.length > 0 ? [topo, table, candidates, position, sequence] : [];
+      const shown = s.view.evaluated && s.asks ? [topo, table, candidates, position, sequence] : [];
       return s.words.has("cmax") ? [...shown, cmax] : shown;
     },
   };

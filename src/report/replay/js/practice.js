@@ -209,6 +209,8 @@ function askedRows(replay, t, rows) {
 //   rows        those in the table's order
 //   candidates  the candidate positions (derive.js)
 //   explained   the step's derivations (derivation.js)
+//   asks        whether it asks for a cell at all (stepAsks: without making
+//               the cells, which a step shown does not need)
 //   cells, index   the cells asked in the order of entry, and the place of
 //               each key in it
 export function practiceStep(replay, view, options, kinds = INSERTION_CELLS) {
@@ -236,6 +238,7 @@ export function practiceStep(replay, view, options, kinds = INSERTION_CELLS) {
     get rows() { return once("rows", () => (this.askedOps ? this.table.filter((k) => this.askedOps.has(k)) : this.table)); },
     get candidates() { return once("candidates", () => candidateRows(replay, view)); },
     get explained() { return once("explained", () => explainStep(replay, view)); },
+    get asks() { return once("asks", () => stepAsks(replay, view.t, options)); },
     get cells() { return once("cells", () => practiceCells(this)); },
     get index() { return once("index", () => new Map(this.cells.map((c, i) => [c.key, i]))); },
   };
