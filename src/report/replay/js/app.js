@@ -140,7 +140,10 @@ export function startReplay(data, options = {}) {
   let replay = null, stepper = null, navigation = null, current = 0, message = "";
   // What the panels get: the replay, the translator (which the language
   // switch replaces), the signal that ends their listeners; show(t) goes to
-  // a step, setPractising(on) tells that practice hides the answers' panels.
+  // a step, setPractising(on) tells that practice hides the answers' panels;
+  // the exercise the page opened with, addressOf(t) the address's "#..." of
+  // step t; the practice panel's markSolved(steps) (to the insertion order)
+  // and practiceLink() (to the controller).
   const address = options.address || hashAddress;
   const page = {
     replay: null, tr: null, signal, show: (t) => show(t), current: () => current,
