@@ -5,7 +5,7 @@
 
 import { buildGraph, graphFits, graphLayout, machineStyle } from "./graph-scene.js";
 import { GRAPH_STYLE, LAYERS, ROOT_ATTRIBUTES, graphItems, graphToSvg } from "./graph-svg.js";
-import { byId, download, safeFileName } from "./dom.js";
+import { byId, download, safeFileName, setText } from "./dom.js";
 
 const SVG_NS = "http://www.w3.org/2000/svg";
 const esc = (s) => String(s).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
@@ -19,7 +19,7 @@ function swatch(stroke, width, dash = "", halo = "") {
 export function createGraphPanel(page) {
   const { replay } = page;
   const box = byId("graph-box"), note = byId("graph-note"), pathLine = byId("graph-path");
-  const legend = byId("graph-legend"), tools = byId("graph-tools");
+  const legend = byId("graph-legend"), tools = byId("graph-tools"), heading = byId("graph-heading");
   const fits = graphFits(replay);
   for (const el of [box, tools, legend, pathLine, byId("graph-rule")]) el.classList.toggle("hidden", !fits);
   box.replaceChildren();
@@ -29,7 +29,7 @@ export function createGraphPanel(page) {
     note.textContent = fits ? "" : t("graph.too-big", { jobs: count(replay.J, "count.jobs"), machines: count(replay.MC, "count.machines") });
   };
   tooBig();
-  if (!fits) return { render() {}, retext: tooBig };
+  if (!fits) return { render() { setText(heading, page.tr.t(page.practising ? "graph.heading-before" : "graph.heading")); }, retext: tooBig };
 
   const layout = graphLayout(replay);
   const svg = document.createElementNS(SVG_NS, "svg");
@@ -119,20 +119,25 @@ export function createGraphPanel(page) {
   };
   byId("graph-save").onclick = () => {
     const base = safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("graph.file") + "_" + page.tr.t("file.step") + "_" + scene.t;
-    const text = graphToSvg(scene, { ...captions(), showRQ: !answersHidden() });
+    const text = graphToSvg(scene, { ...captions(), showRQ: !scene.before && !answersHidden() });
     download(base + ".svg", new Blob([text], { type: "image/svg+xml" }));
   };
   renderLegend();
 
   return {
     element: byId("graph-panel"),
+    // In practice, the graph before the step: it gives no answer away.
     render(view) {
-      scene = buildGraph(replay, view, layout);
+      const before = page.practising;
+      scene = buildGraph(replay, view, layout, { before });
       scene.t = view.t;
-      update(graphItems(scene, captions()));
+      scene.before = before;
+      update(graphItems(scene, { ...captions(), showRQ: !before }));
       const { t } = page.tr;
-      svg.setAttribute("aria-label", t("graph.label", { t: view.t }));
-      pathLine.textContent = scene.path.length ?
+      heading.dataset.t = before ? "graph.heading-before" : "graph.heading";
+      setText(heading, t(heading.dataset.t));
+      svg.setAttribute("aria-label", t(before ? "graph.label-before" : "graph.label", { t: view.t }));
+      pathLine.textContent = before ? "" : scene.path.length ?
         t("graph.path", { path: ["0", ...scene.path, "0"].join(" \u2192 "), length: scene.length }) : t("graph.no-path");
     },
     retext: renderLegend,

@@ -109,25 +109,29 @@ function route(a, b, halfA, halfB, curved, W, H) {
 //     added, critical, d, head } (0 is the source or the sink),
 //   removed: the machine arc the insertion replaced, or null,
 //   path: the longest path's operations, length: its length.
-export function buildGraph(replay, view, layout) {
+// With `before`, the graph the step starts from, as a student draws it
+// first: no R and Q (null), no longest path, nothing added or replaced;
+// the operation to insert marked, not placed yet.
+export function buildGraph(replay, view, layout, { before = false } = {}) {
   const { N, MC, P, M, NO, PO } = replay;
-  const { R, Q } = view.after;
-  const { NM, PM } = machineLinks(N, view.rowsAfter);
-  const path = longestPath(N, { NO, NM, PO, PM }, R, Q, view.maxR);
+  const { R, Q } = before ? { R: [], Q: [] } : view.after;
+  const rows = before ? view.rowsBefore : view.rowsAfter;
+  const { NM, PM } = machineLinks(N, rows);
+  const path = before ? [] : longestPath(N, { NO, NM, PO, PM }, R, Q, view.maxR);
   const onPath = new Set();
   for (let i = 0; i <= path.length && path.length; ++i) onPath.add((path[i - 1] || 0) + "-" + (path[i] || 0));
   const s = view.step, op = s.op;
-  const before = view.rowsBefore[s.machine], b = s.position;
-  const u = b >= 2 ? before[b - 2] : 0, v = b <= before.length ? before[b - 1] : 0;
+  const sequence = view.rowsBefore[s.machine], b = s.position;
+  const u = b >= 2 ? sequence[b - 2] : 0, v = b <= sequence.length ? sequence[b - 1] : 0;
   const placed = new Uint8Array(N + 1);
-  for (let i = 1; i <= MC; ++i) for (const k of view.rowsAfter[i]) placed[k] = 1;
+  for (let i = 1; i <= MC; ++i) for (const k of rows[i]) placed[k] = 1;
 
   const half = { w: layout.nodeW / 2, h: layout.nodeH / 2 }, end = { r: END_R };
   const nodes = [], arcs = [];
   const pathSet = new Set(path);
   for (let k = 1; k <= N; ++k) {
     const { x, y } = layout.at(k);
-    nodes.push({ op: k, job: replay.jobOf(k), machine: M[k], p: P[k], x, y, R: R[k], Q: Q[k], placed: placed[k] === 1, critical: pathSet.has(k), inserted: k === op });
+    nodes.push({ op: k, job: replay.jobOf(k), machine: M[k], p: P[k], x, y, R: R[k] ?? null, Q: Q[k] ?? null, placed: placed[k] === 1, critical: pathSet.has(k), inserted: k === op });
   }
   // Routes depend on the layout alone, so they are made once.
   const routeOf = (from, to, curved) => {
@@ -141,7 +145,7 @@ export function buildGraph(replay, view, layout) {
   };
   const arc = (from, to, kind, curved) => {
     const r = routeOf(from, to, curved);
-    const added = kind === "machine" && to === op ? from === u : kind === "machine" && from === op && to === v;
+    const added = !before && (kind === "machine" && to === op ? from === u : kind === "machine" && from === op && to === v);
     arcs.push({ from, to, kind, machine: kind === "machine" ? M[from] : 0, added, critical: onPath.has(from + "-" + to), ...r });
   };
   for (let k = 1; k <= N; ++k) {
@@ -152,7 +156,7 @@ export function buildGraph(replay, view, layout) {
   // Machine arcs between neighbouring rows and columns go straight.
   const curves = (a, b) => Math.abs(Math.floor((a - 1) / MC) - Math.floor((b - 1) / MC)) !== 1 || Math.abs(((a - 1) % MC) - ((b - 1) % MC)) > 1;
   for (let k = 1; k <= N; ++k) if (NM[k]) arc(k, NM[k], "machine", curves(k, NM[k]));
-  const removed = u && v ? { from: u, to: v, machine: s.machine, ...routeOf(u, v, curves(u, v)) } : null;
+  const removed = !before && u && v ? { from: u, to: v, machine: s.machine, ...routeOf(u, v, curves(u, v)) } : null;
   let length = 0;
   for (const k of path) length += P[k];
   return { W: layout.W, H: layout.H, nodeW: layout.nodeW, nodeH: layout.nodeH, source: layout.source, sink: layout.sink, nodes, arcs, removed, path, length };
