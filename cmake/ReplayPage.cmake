@@ -49,7 +49,7 @@ set(REPLAY_PAGE_DIR ${PROJECT_SOURCE_DIR}/src/report/replay)
 set(REPLAY_PAGE_MODULES
     lang strings replay-data stepping derive
     chart-scene chart-svg
-    graph-strings graph-scene graph-svg ask worksheet paging
+    graph-strings graph-scene graph-svg ask exercise-link worksheet paging
     search-data search-stepping search-derive search-scene search-strings
     dom lang-dom windowed-table chart-canvas
     derivation explain steps-csv practice search-practice explain-strings practice-strings practice-store

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -155,6 +156,46 @@ TEST(Programs, InterruptedGenerateRemovesAllItsTemporaryFiles) {
     const testing::ProcessResult run = testing::FinishProcess(child, folder.path());
     EXPECT_EQ(run.signal, SIGTERM);
     EXPECT_EQ(FolderContent(folder.path()), std::vector<std::string>{last});
+}
+
+// jobshop-class --pdf ended by a signal while the browser prints: the
+// browser goes, and so does the scratch folder with the browser's profile
+// and temporary files. The browser here makes a profile, says its process
+// id and waits, as one printing a long class set does.
+TEST(Programs, InterruptedClassPrintLeavesNothingBehind) {
+    TempFolder folder, temporary, bin;
+    const fs::path pid = bin / "browser.pid";
+    WriteText(bin / "chromium",
+              "#!/bin/sh\nfor a; do case $a in --user-data-dir=*) d=${a#--user-data-dir=};\n"
+              "  mkdir -p \"$d/Default/Cache\" \"$TMPDIR/.org.chromium.x\" && echo 1 > "
+              "\"$d/Default/Cache/data\";;\nesac; done\necho $$ > '" +
+                  pid.string() + "'\nexec sleep 60\n");
+    fs::permissions(bin / "chromium", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const char* tmpdir = std::getenv("TMPDIR");
+    const std::string savedTmpdir = tmpdir ? tmpdir : "";
+    ::setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
+    ::setenv("TMPDIR", temporary.path().c_str(), 1);
+    const pid_t child = testing::StartProcess(
+        folder.path(), BuiltProgram("jobshop-class"),
+        {"--students", "2", "--jobs", "2", "--machines", "2", "--pdf", "-o", "set"});
+    ::setenv("PATH", path.c_str(), 1);
+    if (tmpdir) {
+        ::setenv("TMPDIR", savedTmpdir.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
+    for (int wait = 0; wait < 1000 && ReadText(pid).empty(); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const pid_t browser = std::atoi(ReadText(pid).c_str());
+    ASSERT_GT(browser, 0);
+    EXPECT_EQ(FolderContent(temporary.path()).size(), 1u);
+    ::kill(child, SIGTERM);
+    EXPECT_EQ(testing::FinishProcess(child, folder.path()).signal, SIGTERM);
+    EXPECT_EQ(FolderContent(temporary.path()), std::vector<std::string>{});
+    EXPECT_NE(::kill(browser, 0), 0) << "the browser is still running";
+    EXPECT_FALSE(fs::exists(folder / "set"));
 }
 
 // A class is made one instance at a time, in the memory of one; a folder

@@ -72,8 +72,27 @@ std::optional<fs::path> FindChromium() {
     return std::nullopt;
 }
 
+// The program's environment, with TMPDIR set to `folder`.
+std::vector<std::string> EnvironmentWithTemporaryFolder(const fs::path& folder) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::string_view(*e).starts_with("TMPDIR=")) continue;
+        env.emplace_back(*e);
+    }
+    env.push_back("TMPDIR=" + folder.string());
+    return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 std::optional<std::string> PrintToPdf(const fs::path& chromium, const fs::path& html,
-                                      const fs::path& pdf, const fs::path& scratch) {
+                                      const fs::path& pdf, ScratchFolder& scratchFolder) {
+    const fs::path& scratch = scratchFolder.path();
     const fs::path log = scratch / "chromium.log";
     std::vector<std::string> args = {chromium.string(),
                                      "--headless",
@@ -90,9 +109,10 @@ std::optional<std::string> PrintToPdf(const fs::path& chromium, const fs::path& 
     // Chromium will not start as root inside its sandbox.
     if (::geteuid() == 0) args.push_back("--no-sandbox");
     args.push_back(FileUrl(html));
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = Pointers(args);
+    // The browser's own temporary files go into the scratch folder too.
+    std::vector<std::string> env = EnvironmentWithTemporaryFolder(scratch);
+    std::vector<char*> envp = Pointers(env);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -100,10 +120,29 @@ std::optional<std::string> PrintToPdf(const fs::path& chromium, const fs::path& 
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    // A group of its own, which a signal to the program ends as a whole; no
+    // signal held, as the program holds them while it starts the browser.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+    int spawned = 0;
+    const pid_t child = scratchFolder.StartWorker([&] {
+        pid_t started = 0;
+        spawned = posix_spawn(&started, argv[0], &actions, &attributes, argv.data(), envp.data());
+        return spawned == 0 ? started : 0;
+    });
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return "cannot start " + chromium.string();
+    // Waited for below: no longer the scratch folder's worker then.
+    struct Released {
+        ScratchFolder& folder;
+        ~Released() { folder.Release(); }
+    } released{scratchFolder};
 
     const auto deadline = std::chrono::steady_clock::now() + kPrintTimeLimit;
     int status = 0;
@@ -112,7 +151,7 @@ std::optional<std::string> PrintToPdf(const fs::path& chromium, const fs::path& 
         if (done == child) break;
         if (done < 0 && errno != EINTR) return "lost the browser while it printed";
         if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
+            ::kill(-child, SIGKILL);
             ::waitpid(child, &status, 0);
             return chromium.string() + " did not finish printing " + html.filename().string() +
                    " in 5 minutes";

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "driver/OutputFiles.h"
+
 namespace jobshop {
 
 // Printing pages to PDF with Debian's chromium, headless: the pages laid
@@ -16,11 +18,11 @@ inline constexpr const char* kChromiumPackage = "chromium";
 std::optional<std::filesystem::path> FindChromium();
 
 // Prints the page `html` to `pdf` with `chromium`, in a profile of its own
-// under `scratch` (a folder of the caller's). Nothing on success, else why
-// it failed, as one line.
+// under `scratch`, which also holds its temporary files: a signal that ends
+// the program ends the browser and takes them all away. Nothing on success,
+// else why it failed, as one line.
 std::optional<std::string> PrintToPdf(const std::filesystem::path& chromium,
                                       const std::filesystem::path& html,
-                                      const std::filesystem::path& pdf,
-                                      const std::filesystem::path& scratch);
+                                      const std::filesystem::path& pdf, ScratchFolder& scratch);
 
 }  // namespace jobshop

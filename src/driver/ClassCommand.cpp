@@ -1,7 +1,5 @@
 #include "driver/ClassCommand.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -146,25 +144,6 @@ std::optional<std::string> RunVariant(const Instance& instance, ClassVariant& v,
     return std::nullopt;
 }
 
-// A folder of our own for the pages the browser prints, removed with it.
-class Scratch {
-  public:
-    Scratch() {
-        std::string pattern = (fs::temp_directory_path() / "jobshop-class-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        if (!path_.empty()) fs::remove_all(path_, ignored);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
 bool WriteWhole(const fs::path& path, std::span<const std::string_view> pieces) {
     std::ofstream out(path, std::ios::binary);
     for (const std::string_view piece : pieces)
@@ -220,13 +199,13 @@ std::optional<std::string> SetFromOptions(const ClassOptions& o, ClassSet& set) 
 // folder, so that FOLDER gets the PDFs with everything else or not at all.
 std::optional<std::string> PrintSheets(const fs::path& chromium, const std::string (&names)[2],
                                        const std::string (&data)[2], std::string (&pdfs)[2]) {
-    Scratch scratch;
+    ScratchFolder scratch("jobshop-class-");
     if (scratch.path().empty()) return "cannot make a scratch folder to print in";
     for (int i = 0; i < 2; ++i) {
         const fs::path html = scratch.path() / (names[i] + ".html");
         const fs::path pdf = scratch.path() / (names[i] + ".pdf");
         if (!WriteWhole(html, ClassSheetsPieces(data[i]))) return "cannot write a page to print";
-        if (auto failed = PrintToPdf(chromium, html, pdf, scratch.path())) return failed;
+        if (auto failed = PrintToPdf(chromium, html, pdf, scratch)) return failed;
         pdfs[i] = ReadWhole(pdf);
     }
     return std::nullopt;

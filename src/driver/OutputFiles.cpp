@@ -1,8 +1,12 @@
 #include "driver/OutputFiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -31,8 +35,52 @@ TemporarySlot* volatile gSlots = gInitialSlots;
 volatile std::size_t gSlotCount = std::size(gInitialSlots);
 // The folder made for the outputs, removed after them while still empty.
 const char* volatile gNewFolder = nullptr;
+// The scratch folder, removed with what is in it, and the process working
+// in it, killed with its group before.
+const char* volatile gScratchFolder = nullptr;
+volatile pid_t gScratchWorker = 0;
 
 constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
+// Removes the entry `name` of the folder open as `parent`, and what is in it
+// when it is a folder, with calls a signal handler may make (no memory is
+// allocated): each folder is read in passes, since removing entries while
+// reading may hide others from the same pass, until a pass finds none.
+// Links are removed, never followed. A browser's profile is a few levels
+// deep; deeper than kMaxDepth is left.
+constexpr int kMaxDepth = 24;
+void RemoveTreeAt(int parent, const char* name, int depth) {
+    if (::unlinkat(parent, name, 0) == 0 || (errno != EISDIR && errno != EPERM)) return;
+    const int dir = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0) return;
+    alignas(struct dirent64) char buffer[4096];
+    for (int pass = 0, found = 1; found > 0 && pass < 64 && depth < kMaxDepth; ++pass) {
+        found = 0;
+        ::lseek(dir, 0, SEEK_SET);
+        for (ssize_t n; (n = ::getdents64(dir, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < n;) {
+                const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
+                at += entry->d_reclen;
+                const char* entryName = entry->d_name;
+                if (entryName[0] == '.' &&
+                    (entryName[1] == 0 || (entryName[1] == '.' && entryName[2] == 0)))
+                    continue;
+                ++found;
+                RemoveTreeAt(dir, entryName, depth + 1);
+            }
+        }
+    }
+    ::close(dir);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+void RemoveScratch() {
+    if (const pid_t worker = gScratchWorker; worker > 0) {
+        ::kill(-worker, SIGKILL);
+        ::waitpid(worker, nullptr, 0);
+    }
+    if (const char* folder = gScratchFolder) RemoveTreeAt(AT_FDCWD, folder, 0);
+}
 
 extern "C" void RemoveTemporariesAndReraise(int signal) {
     TemporarySlot* slots = gSlots;
@@ -41,6 +89,7 @@ extern "C" void RemoveTemporariesAndReraise(int signal) {
         if (slots[s].used) ::unlink(slots[s].path);
     }
     if (const char* folder = gNewFolder) ::rmdir(folder);
+    RemoveScratch();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -369,6 +418,35 @@ void NewFolder::Keep() {
     const HeldSignals held;
     gNewFolder = nullptr;
     path_.clear();
+}
+
+ScratchFolder::ScratchFolder(std::string_view prefix) {
+    std::string pattern = (fs::temp_directory_path() / prefix).string() + "XXXXXX";
+    const HeldSignals held;
+    if (::mkdtemp(pattern.data()) == nullptr) return;
+    path_ = pattern;
+    gScratchFolder = path_.c_str();
+}
+
+ScratchFolder::~ScratchFolder() {
+    if (path_.empty()) return;
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+    const HeldSignals held;
+    gScratchWorker = 0;
+    gScratchFolder = nullptr;
+}
+
+pid_t ScratchFolder::StartWorker(const std::function<pid_t()>& start) {
+    const HeldSignals held;
+    const pid_t worker = start();
+    if (worker > 0) gScratchWorker = worker;
+    return worker;
+}
+
+void ScratchFolder::Release() {
+    const HeldSignals held;
+    gScratchWorker = 0;
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
@@ -98,13 +100,39 @@ class NewFolder {
     std::string path_;
 };
 
+// A folder of the program's own in the system's temporary folder, for
+// files no one else sees (pages to print, a browser's profile). It goes
+// with everything in it when this object goes or a signal ends the
+// program; a process group working in it (the browser) is killed first, so
+// that nothing is written into it while it goes. One at a time.
+class ScratchFolder {
+  public:
+    // Makes "<prefix>XXXXXX"; path() is empty when that fails.
+    explicit ScratchFolder(std::string_view prefix);
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder();
+
+    const std::filesystem::path& path() const { return path_; }
+    // Starts the process that works in the folder until Release: `start`
+    // makes it, the leader of a process group of its own, and returns its
+    // id (or 0, for none). No signal comes between the two; the caller waits
+    // for it. Until then a signal kills its group and waits for it.
+    pid_t StartWorker(const std::function<pid_t()>& start);
+    void Release();
+
+  private:
+    std::filesystem::path path_;
+};
+
 // Whether two names reach the same file, through links or not, or would
 // once created.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Makes SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGPIPE remove the temporary
-// files being written before the signal ends the program as it would have
-// (a signal the program was started ignoring stays ignored).
+// files being written and the scratch folder before the signal ends the
+// program as it would have (a signal the program was started ignoring stays
+// ignored).
 void RemoveTemporaryFilesOnSignals();
 
 }  // namespace jobshop

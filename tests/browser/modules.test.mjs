@@ -57,12 +57,13 @@ test('startReplay shows a run from its data, then another in its place', async (
   for (const key of ['Home', 'PageDown', 'ArrowRight']) await page.keyboard.press(key);
   assert.equal(await page.evaluate(() => document.body.dataset.step), '4');
   assert.match(await page.textContent('#op-title'), /^Step 4: /);
-  // Rows out of view are written once the browser is idle.
+  assert.equal(await page.$$eval('#practice-table tbody tr', (trs) => trs.length), 4);
+  assert.equal(await page.$$eval('[data-cell^="R:"]', (inputs) => inputs.length), 4);
+  // Out of practice, rows out of view are written once the browser is idle.
+  await page.click('#practice-switch');
   const rows = () => [...document.querySelectorAll('#trace-table tbody tr:not(.spacer)')].filter((tr) => tr.style.display !== 'none').length;
   await page.waitForFunction(`(${rows})() >= 4`, null, { timeout: 3000 });
   assert.equal(await page.evaluate(rows), 4);
-  assert.equal(await page.$$eval('#practice-table tbody tr', (trs) => trs.length), 4);
-  assert.equal(await page.$$eval('[data-cell^="R:"]', (inputs) => inputs.length), 4);
 
   await page.evaluate(() => { window.startReplay({ format: 'something else' }); });
   assert.equal(await page.textContent('#message'), 'Brak danych przebiegu albo dane w nieznanym formacie.');

@@ -74,14 +74,17 @@ test('ft06: practice hides the answers, marks typed ones and keeps the progress'
     }
   };
   await expectMarks(wrong);
+  // Wrong numbers are explained; the empty cell keeps its answer.
   const derivations = await page.$$eval('[data-derivation-of]', (els) => Object.fromEntries(els.map((e) => [e.dataset.derivationOf, e.textContent])));
-  assert.deepEqual(Object.keys(derivations).sort(), [...wrong.keys()].sort());
+  assert.deepEqual(Object.keys(derivations).sort(), [...wrong.keys()].filter((key) => wrong.get(key)).sort());
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.cell), cells[3].key, 'the focus on the first wrong cell');
   assert.match(derivations[cells[3].key], new RegExp(`^R\\[\\d+\\] = max\\(R\\[PO\\]=R\\[\\d+\\], R\\[PM\\]=R\\[\\d+\\]\\) \\+ p = max\\(\\d+, \\d+\\) \\+ \\d+ = ${cells[3].answer}$`));
   assert.match(derivations['est:2'], new RegExp(`^pozycja 2: .* = ${cells.find((c) => c.key === 'est:2').answer}$`));
   assert.match(derivations['seq:1'], new RegExp(` daje [\\d ]+\\. Na miejscu 1 stoi operacja ${cells.find((c) => c.key === 'seq:1').answer}\\.$`));
   assert.equal(cells.length, 93);
-  assert.equal(await page.textContent('#practice-result'), 'Sprawdzono 93 pola: dobrze 89, źle 4.');
-  const summary = 'Postępy: 0 kroków rozwiązanych z 36; 4 błędne pola przy ostatnich sprawdzeniach.';
+  assert.equal(await page.textContent('#practice-result'), 'Sprawdzono 93 pola: dobrze 89, źle 4. 1 pole jest puste: uzupełnij albo użyj „Pokaż odpowiedzi”.');
+  // The six steps on empty machines ask nothing, and do not count.
+  const summary = 'Postępy: 0 kroków rozwiązanych z 30; 4 błędne pola przy ostatnich sprawdzeniach.';
   assert.equal(await page.textContent('#practice-summary'), summary);
 
   // After a reload: still practising, the same answers, marks and summary.
@@ -98,7 +101,9 @@ test('ft06: practice hides the answers, marks typed ones and keeps the progress'
   await page.click('#practice-check');
   await expectMarks(new Map());
   assert.match(await page.textContent('#practice-result'), /Krok rozwiązany!$/);
-  assert.equal(await page.textContent('#practice-summary'), 'Postępy: 1 krok rozwiązany z 36; 0 błędnych pól przy ostatnich sprawdzeniach.');
+  assert.equal(await page.textContent('#practice-summary'), 'Postępy: 1 krok rozwiązany z 30; 0 błędnych pól przy ostatnich sprawdzeniach.');
+  assert.equal(await page.textContent('#practice-solved'), `Rozwiązane kroki: ${t}.`);
+  assert.equal(await page.$$eval('#order-box .order-solved:not([hidden])', (els) => els.length), 1);
   assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), 0);
 
   // Only the changed rows, estimates as sums: other cells.
@@ -107,12 +112,12 @@ test('ft06: practice hides the answers, marks typed ones and keeps the progress'
   const now = fixture.trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
   const changed = now.filter((r, i) => r[7] !== before[i][7] || r[8] !== before[i][8]).map((r) => r[0]);
   await page.check('input[name="practice-rows"][value="changed"]');
-  await page.check('input[name="practice-estimates"][value="sum"]');
+  await page.uncheck('input[name="practice-ask"][value="terms"]');
   assert.deepEqual(Object.keys(await marks(page)).sort(), expectedCells(t, { rows: changed, terms: false }).map((c) => c.key).sort());
 
   // Reset forgets everything typed.
   await page.click('#practice-reset');
-  assert.equal(await page.textContent('#practice-summary'), 'Postępy: 0 kroków rozwiązanych z 36; 0 błędnych pól przy ostatnich sprawdzeniach.');
+  assert.equal(await page.textContent('#practice-summary'), 'Postępy: 0 kroków rozwiązanych z 30; 0 błędnych pól przy ostatnich sprawdzeniach.');
   assert.ok(Object.values(await marks(page)).every(([verdict, , value]) => verdict === '' && value === ''));
   await page.reload();
   await page.waitForFunction((s) => document.body.dataset.step === String(s), t);
@@ -159,6 +164,8 @@ test('ta71: practice pages the table, the positions and the places; Enter turns 
   assert.equal(await page.$eval('#practice-sequence input', (i) => i.dataset.cell), 'seq:21');
   await page.click('#practice-check');
   assert.equal(await page.$$eval('[data-cell][data-verdict="wrong"]', (els) => els.length), shown);
+  assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), 0, 'checking empty cells gives no answer away');
+  await page.click('#practice-show');
   assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), shown);
   await page.click('#practice-heading');
   await page.keyboard.press('ArrowRight');
@@ -166,5 +173,95 @@ test('ta71: practice pages the table, the positions and the places; Enter turns 
   assert.equal(await page.textContent('#practice-heading'), `Ćwiczenie: krok ${t + 1}`);
   assert.equal(await page.$$eval('[data-cell][data-verdict]', (els) => els.length), 0);
   assert.equal(await page.textContent('#practice-positions-shown'), `pozycje 1–20 z ${steps[t].estimates.length}`);
+  assert.deepEqual(errors, []);
+});
+
+test('ft06 by link: the parts and steps asked, nothing they ask shown, Tab in the order of Enter, answers only when asked for', async () => {
+  const { page, errors } = await watchedPage(fixture.browser.context);
+  page.on('dialog', (d) => d.accept());
+  const from = 20, to = 22;
+  await page.goto(`file://${fixture.ft06.page}?practice&ask=uv,topo,links,pos&steps=${from}-${to}`);
+  await page.waitForFunction((s) => document.body.dataset.step === String(s), from);
+  assert.equal(await page.getAttribute('#practice-switch', 'aria-pressed'), 'true');
+  assert.ok(await page.isHidden('#table-panel'), 'the topological line of the step\'s table');
+  assert.doesNotMatch(await page.textContent('#subtitle'), /Cmax/);
+
+  // The cells, in the order of entry: from the trace's table and the run.
+  const expected = (t) => {
+    const rows = fixture.trace.steps[t - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t').map(Number));
+    const step = fixture.data.steps[t - 1], sequence = [];
+    for (const s of fixture.data.steps.slice(0, t - 1)) if (s.machine === step.machine) sequence.splice(s.position - 1, 0, s.op);
+    return [...fixture.trace.steps[t - 1].topo.map((k, i) => [`topo:${i + 1}`, k]), ...rows.flatMap((r) => [[`NM:${r[0]}`, r[5]], [`PM:${r[0]}`, r[6]]]),
+      ...step.estimates.flatMap((_, i) => [[`u:${i + 1}`, sequence[i - 1] ?? 0], [`v:${i + 1}`, sequence[i] ?? 0]]), ['pos', step.position]];
+  };
+  const cells = expected(from);
+  assert.deepEqual(await page.$$eval('[data-cell]', (els) => els.map((e) => e.dataset.cell).sort()), cells.map(([key]) => key).sort());
+  // The rows in the operations' order, R and Q given; the estimates given.
+  const table = await page.$$eval('#practice-table tbody tr:not([hidden])', (trs) => trs.map((tr) => [...tr.cells].map((td) => td.textContent)));
+  const rows = fixture.trace.steps[from - 1].table.trim().split('\n').slice(1).map((l) => l.split('\t'));
+  assert.deepEqual(table.map((r) => [r[0], r[7], r[8]]), rows.map((r) => [r[0], r[7], r[8]]));
+  const estimates = await page.$$eval('#practice-candidates tbody tr:not([hidden])', (trs) => trs.map((tr) => Number(tr.cells[6].textContent)));
+  assert.deepEqual(estimates, fixture.data.steps[from - 1].estimates);
+  // The graph before the step: no R and Q, no path, nothing added.
+  await page.locator('#graph-panel').scrollIntoViewIfNeeded();
+  await page.waitForSelector('svg[data-view="graph"] [data-inserted]');
+  const graph = await page.$eval('svg[data-view="graph"]', (svg) => ({
+    rq: svg.querySelectorAll('.rq').length, marked: svg.querySelectorAll('[data-critical], [data-added], [data-removed]').length,
+    inserted: svg.querySelector('[data-inserted]')?.dataset.op, unplaced: svg.querySelector('[data-inserted]')?.hasAttribute('data-unplaced'),
+    machine: [...svg.querySelectorAll('[data-kind="machine"]')].map((a) => a.dataset.arc).sort(),
+  }));
+  const arcs = rows.filter((r) => r[5] !== '0').map((r) => `${r[0]}-${r[5]}`).sort();
+  assert.deepEqual(graph, { rq: 0, marked: 0, inserted: String(fixture.data.steps[from - 1].op), unplaced: true, machine: arcs });
+
+  // Tab goes the way Enter does, then to the check.
+  await page.focus('[data-cell="topo:1"]');
+  const visited = [];
+  for (let i = 0; i < cells.length; ++i) {
+    visited.push(await page.evaluate(() => document.activeElement.dataset.cell));
+    await page.keyboard.press('Tab');
+  }
+  assert.deepEqual(visited, cells.map(([key]) => key));
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'practice-check');
+
+  // Checked empty: every cell wrong, no answer shown, the focus on the first.
+  await page.keyboard.press('Enter');
+  assert.equal(await page.$$eval('[data-cell][data-verdict="wrong"].blank', (els) => els.length), cells.length);
+  assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), 0);
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.cell), 'topo:1');
+  // A number wrong is explained, one that is no whole number gets a hint.
+  await page.keyboard.type(String(cells[0][1] + 1));
+  await page.focus('[data-cell="topo:2"]');
+  await page.keyboard.type('23.0');
+  assert.match(await page.textContent('#practice-hint'), /liczbę całkowitą/);
+  await page.click('#practice-check');
+  assert.deepEqual(await page.$$eval('[data-derivation-of]', (els) => els.map((e) => e.dataset.derivationOf)), ['topo:1']);
+  assert.match(await page.textContent('#practice-result'), /nie jest liczbą całkowitą/);
+  await page.click('#practice-show');
+  assert.equal(await page.$$eval('[data-derivation-of]', (els) => els.length), cells.length);
+
+  // Solved, the focus goes on to the next step of the exercise, its first cell.
+  for (const [key, answer] of cells) await page.fill(`[data-cell="${key}"]`, String(answer));
+  await page.click('#practice-check');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'practice-next-step');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction((s) => document.body.dataset.step === String(s), from + 1);
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.cell), 'topo:1');
+  assert.match(await page.textContent('#practice-summary'), /^Postępy: 1 krok rozwiązany z 3;/);
+
+  // Outside the exercise's steps nothing is asked.
+  await page.click('#practice-heading');
+  for (let t = from + 2; t <= to; ++t) await page.keyboard.press('ArrowRight');
+  assert.equal(await page.$$eval('[data-cell]', (els) => els.length), expected(to).length);
+  await page.keyboard.press('ArrowRight');
+  await page.waitForFunction((s) => document.body.dataset.step === String(s), to + 1);
+  assert.equal(await page.$$eval('[data-cell]', (els) => els.length), 0);
+  assert.match(await page.textContent('#practice-empty'), new RegExp(`^Krok ${to + 1} nie należy do ćwiczenia \\(kroki ${from}–${to}\\)`));
+
+  // The link copied is the exercise's, at the step shown; a file's page says it stays on this computer.
+  await page.evaluate(() => Object.defineProperty(navigator, 'clipboard', { value: { writeText: async (text) => { window.copied = text; } } }));
+  await page.click('#practice-link');
+  assert.equal(await page.evaluate(() => window.copied), `file://${fixture.ft06.page}?practice&ask=links,topo,uv,pos&steps=${from}-${to}#${to + 1}`);
+  assert.ok(await page.isVisible('#practice-link-local'));
+  await page.click('#practice-reset');
   assert.deepEqual(errors, []);
 });

@@ -232,6 +232,39 @@ test('a link holds the instance and the step; bundled and generated instances', 
   assert.deepEqual([...errors, ...other.errors, ...third.errors], []);
 });
 
+// The roster's links of a class set open each variant's exercise: its
+// instance, in practice mode, asking the parts and steps of the set; the
+// page's own link in practice is the exercise's; another instance run
+// leaves the exercise.
+test('a class set\'s roster links open each variant\'s exercise', { skip }, async () => {
+  run('jobshop-class', ['--students', '3', '--jobs', '3', '--machines', '3', '--seed', '11', '--steps', '2-5', '--ask', 'uv,links,topo',
+    '--lang', 'en', '--base-url', pageUrl, '-o', 'set'], folder);
+  const roster = fs.readFileSync(path.join(folder, 'set/roster.csv'), 'utf8').trim().split('\r\n').slice(1)
+    .map((line) => /^(\d+),([^,]+),\d+,\d+,"([^"]+)"$/.exec(line));
+  assert.equal(roster.length, 3);
+  for (const [, variant, name, link] of roster.slice(1)) {
+    const { page, errors } = await openWeb(link);
+    await settled(page);
+    assert.equal(await page.inputValue('#instance-text'), fs.readFileSync(path.join(folder, `set/instances/${name}.txt`), 'utf8'), variant);
+    assert.equal(await stepOf(page), 2);
+    assert.equal(await page.getAttribute('#practice-switch', 'aria-pressed'), 'true');
+    assert.equal(await page.textContent('#practice-exercise'), 'The exercise covers steps 2–5.');
+    const kinds = await page.$$eval('[data-cell]', (els) => [...new Set(els.map((e) => e.dataset.cell.split(':')[0]))].sort());
+    assert.deepEqual(kinds, ['NM', 'PM', 'topo', 'u', 'v'].sort());
+    await page.evaluate(() => Object.defineProperty(navigator, 'clipboard', { value: { writeText: async (text) => { window.copied = text; } } }));
+    await page.click('#copy-link');
+    await page.waitForFunction(() => window.copied);
+    assert.equal(await page.evaluate(() => window.copied), link.replace(/#i=(.*)$/, '#i=$1&step=2'));
+    assert.match(await page.textContent('#download-status'), /^Link to the exercise copied\. This page is open from a file/);
+    // Another instance: the exercise leaves the address.
+    await runText(page, 'small\n1 1\n1 5\n');
+    assert.equal(await page.evaluate(() => location.search), '?lang=en');
+    assert.equal(await page.$$eval('[data-cell]', (els) => els.length), 0);
+    assert.deepEqual(errors, []);
+    await page.close();
+  }
+});
+
 // Instances jobshop-insert accepts, without operations: no jobs on many
 // machines, many jobs on none. Each gives a page and a link as quickly as
 // any small instance; a trace too large for the browser to be sure of is

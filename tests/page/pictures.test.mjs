@@ -56,7 +56,7 @@ const searchView = (replay, i) => createSearchStepper(replay, replay.search).vie
 const searchChart = (replay, i) => sceneToSvg(buildSearchScene(replay, searchView(replay, i), { width: 900 }));
 const searchGraph = (replay, i) => {
   const v = searchView(replay, i);
-  return graphToSvg(buildGraph(replay, v, graphLayout(replay), searchGraphMarks(replay, v)), captions);
+  return graphToSvg(buildGraph(replay, v, graphLayout(replay), { marks: searchGraphMarks(replay, v) }), captions);
 };
 const searchPlot = (replay, i) => sceneToSvg(buildHistoryPlot(replay.search.history, { at: i, labels: { cmax: 'Cmax', best: 'najlepszy', iteration: 'iteracja' } }));
 const cases = [

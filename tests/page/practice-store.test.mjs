@@ -49,7 +49,12 @@ test('stored records of the wrong shape are skipped, the others load', () => {
     assert.deepEqual(plain(progress.records.get(6)), { a: { 'Q:1': '4' }, v: {} });
     assert.deepEqual(summarize(progress.records), { solved: 1, wrong: 1, checked: 2 });
     assert.equal(progress.records.get(9), undefined);
-    assert.deepEqual(practiceOptions(progress.options), { rows: 'changed', estimates: 'terms' });
+    assert.deepEqual(practiceOptions(progress.options), { rows: 'changed', ask: ['rq', 'terms', 'est', 'pos', 'seq'], range: null });
+    // Words kept as text; those of an older page's choice of estimates.
+    assert.deepEqual(practiceOptions({ ask: 'pos,uv', rows: 'x' }), { rows: 'all', ask: ['uv', 'pos'], range: null });
+    assert.deepEqual(practiceOptions({ ask: 'rq,nope' }).ask, ['rq', 'terms', 'est', 'pos', 'seq']);
+    assert.deepEqual(practiceOptions({ ask: '' }).ask, []);
+    assert.deepEqual(practiceOptions({ estimates: 'sum' }).ask, ['rq', 'est', 'pos', 'seq']);
     // Saved and reset as before.
     assert.ok(progress.save(9, good));
     assert.deepEqual(plain(openProgress(p).records.get(9)), good);

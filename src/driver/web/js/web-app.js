@@ -9,6 +9,7 @@
 
 import { startReplay } from "../../../report/replay/js/app.js";
 import { byId, copyText, download } from "../../../report/replay/js/dom.js";
+import { localOnly, withoutExercise } from "../../../report/replay/js/exercise-link.js";
 import { chooseLanguage, makeTranslator } from "../../../report/replay/js/lang.js";
 import { applyTexts, rememberLanguage, storedLanguage } from "../../../report/replay/js/lang-dom.js";
 import { decodeReplay, parseReplayData } from "../../../report/replay/js/replay-data.js";
@@ -87,10 +88,26 @@ const address = {
     const wanted = formatAddress({ code: shown ? shown.code : null, step: t });
     if (location.hash !== wanted) history.replaceState(null, "", wanted || location.pathname + location.search);
   },
+  format: (t) => formatAddress({ code: shown ? shown.code : null, step: t }),
 };
 
 // The text in the box, read in any format.
 const runText = () => run(panel.instanceBytes(), null, { read: true });
+
+// The exercise the address's query names (?practice&ask=...&steps=...,
+// a roster's link) belongs to the instance of the address's code: a run of
+// another instance takes it out of the address and practises as the
+// student chooses.
+let exerciseCode = readAddress(location.hash).code;
+const NO_EXERCISE = { practice: false, ask: null, range: null, problems: [] };
+function exerciseFor(code) {
+  if (code && code === exerciseCode) return undefined;
+  exerciseCode = null;
+  const search = withoutExercise(location.search);
+  if (search !== location.search) history.replaceState(null, "", location.pathname + search + location.hash);
+  return NO_EXERCISE;
+}
+
 const panel = createInputPanel({
   run: runText,
   reread: runText,
@@ -110,7 +127,7 @@ const search = createWebSearch({
   translator: () => tr,
   searched(data) {
     if (!shown) return;
-    replay = startReplay({ ...shown.data, search: data }, { lang, strings: replayTables, address, optimum });
+    replay = startReplay({ ...shown.data, search: data }, { lang, strings: replayTables, address, optimum, exercise: exerciseFor(shown.code) });
   },
   optimum(facts) {
     optimum = facts;
@@ -212,7 +229,7 @@ async function run(bytes, step = null, { read = false } = {}) {
   history.replaceState(null, "", formatAddress({ code: shown.code, step }) || location.pathname + location.search);
   document.body.classList.remove("no-replay");
   optimum = null;
-  replay = startReplay(data, { lang, strings: replayTables, address });
+  replay = startReplay(data, { lang, strings: replayTables, address, exercise: exerciseFor(shown.code) });
   search.shown(shown.bytes, name, instance.jobs * instance.machines);
   panel.enableDownloads(true);
   panel.setDownloadStatus(null);
@@ -350,9 +367,13 @@ async function save(kind) {
   }
 }
 
+// The link to the instance, or in practice to the exercise practised; a
+// page opened from a file says that its links reach this computer only.
 async function copyLink() {
-  const copied = await copyText(location.href);
-  panel.setDownloadStatus({ key: copied ? "web.copied" : "web.copy-failed" });
+  const practice = replay?.practiceLink() ?? null;
+  const copied = await copyText(practice ?? location.href);
+  const key = (practice ? "web.copied-practice" : "web.copied") + (localOnly(location.protocol) ? "-local" : "");
+  panel.setDownloadStatus({ key: copied ? key : "web.copy-failed" });
 }
 
 // Start: the texts, the bundled instances, and the instance of the address

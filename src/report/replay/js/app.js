@@ -29,6 +29,7 @@ import { a11yStrings } from "./a11y-strings.js";
 import { createChangesPanel } from "./changes-panel.js";
 import { createChartPanel, createChartText } from "./chart-panel.js";
 import { byId } from "./dom.js";
+import { readExercise } from "./exercise-link.js";
 import { explainStrings } from "./explain-strings.js";
 import { chooseLanguage, makeTranslator } from "./lang.js";
 import { applyTexts, rememberLanguage, storedLanguage } from "./lang-dom.js";
@@ -61,31 +62,38 @@ export function readEmbeddedData(doc) {
 }
 
 // The step in the address, "#N", or a search's iteration I after the
-// `steps` steps, "#sI": read() gives the place's number ("" for none),
-// write(t) puts place t there.
-const hashAddress = (steps) => ({
-  read() {
-    const m = /^#(s?)(\d+)$/.exec(location.hash);
-    if (!m) return "";
-    return m[1] ? String(steps + Number(m[2])) : m[2];
-  },
-  write(t) {
-    const hash = t > steps ? "#s" + (t - steps) : "#" + t;
-    if (location.hash !== hash) history.replaceState(null, "", hash);
-  },
-});
+// steps (`steps()` of them), "#sI": read() gives the place's number as it
+// stands there ("" for none), write(t) puts place t there, format(t) is the
+// address's part after "#" that names place t.
+const hashAddress = (steps) => {
+  const format = (t) => (t > steps() ? "#s" + (t - steps()) : "#" + t);
+  return {
+    read() {
+      const m = /^#(s?)(\d+)$/.exec(location.hash);
+      if (!m) return "";
+      return m[1] ? String(steps() + Number(m[2])) : m[2];
+    },
+    write(t) {
+      if (location.hash !== format(t)) history.replaceState(null, "", format(t));
+    },
+    format,
+  };
+};
 
 // The panels of a replay, in the order they render a step (the chart
 // first), and those of them that practice hides: they show the step's
-// answers. The graph is one of them: it shows the schedule after the
-// insertion, so the chosen position and the sequence too.
+// answers. The step's table is one of them (the practice panel shows it
+// with what is asked left to fill in); the graph is not: in practice it
+// shows the graph before the step, without R and Q. The practice panel
+// marks the steps solved in the insertion order.
 function createPanels(page) {
   const chart = createChartPanel(page), chartText = createChartText(page), changes = createChangesPanel(page);
-  const graph = createGraphPanel(page);
-  const panels = [chart, createHeadline(page), chartText, createOperationPanel(page), changes, createTablePanel(page), graph,
-    createSheetPanel(page), createOrderPanel(page), createPracticePanel(page)];
+  const graph = createGraphPanel(page), table = createTablePanel(page), order = createOrderPanel(page);
+  page.markSolved = (steps) => order.markSolved(steps);
+  const panels = [chart, createHeadline(page), chartText, createOperationPanel(page), changes, table, graph,
+    createSheetPanel(page), order, createPracticePanel(page)];
   if (page.replay.search) panels.push(createSearchPanel(page));
-  return { panels, answers: new Set([chart, chartText, changes, graph]) };
+  return { panels, answers: new Set([chart, chartText, changes, table]) };
 }
 
 // The page's language: the switch, the texts of the markup, the headings,
@@ -107,12 +115,12 @@ function createLanguage(page, tables, retextPanels) {
 }
 
 // The run's name and counts in the heading, the document's title and the
-// subtitle.
-function showHeadings(replay, tr) {
+// subtitle; in practice without Cmax, which an exercise may ask.
+function showHeadings(replay, tr, practising) {
   const { t, count } = tr;
   byId("title").textContent = t("page.heading", { name: replay.name });
   document.title = t("page.document-title", { name: replay.name });
-  byId("subtitle").textContent = t("page.subtitle", {
+  byId("subtitle").textContent = t(practising ? "page.subtitle-practice" : "page.subtitle", {
     jobs: count(replay.J, "count.jobs"), machines: count(replay.MC, "count.machines"),
     operations: count(replay.N, "count.operations"), steps: count(replay.STEPS, "count.steps"), cmax: replay.cmax,
   });
@@ -128,14 +136,18 @@ let running = null;
 //   options.strings  more string tables (see lang.js) for texts of the caller
 //   options.address  keeps the step in the address for a page whose address
 //                    holds more: { read() -> the step's number as it
-//                    stands there ("" for none), write(t) }; by default "#N"
+//                    stands there ("" for none), write(t), format(t) -> the
+//                    address's "#..." for step t }; by default "#N"
+//   options.exercise the exercise to open (exercise-link.js's readExercise);
+//                    by default the one the address's query names
 //   options.optimum  the insertion's makespan beside the optimum, for data
 //                    without a search: { insertion, best, lowerBound,
 //                    exact } (search-data.js's optimumText)
 // Places after the insertion's steps are the iterations of a search the
 // data carries (jobshop-improve --page), "#sI" in the address.
-// Returns { show(t), setLanguage(lang), translator(), setOptimum(facts),
-// stop() }.
+// Returns { show(t), setLanguage(lang), translator(), practiceLink(),
+// setOptimum(facts), stop() }; practiceLink() is the link to the exercise
+// practised, or null when practice is off.
 export function startReplay(data, options = {}) {
   if (running) running.stop();
   const stopping = new AbortController();
@@ -145,10 +157,15 @@ export function startReplay(data, options = {}) {
   let optimum = options.optimum || null;
   // What the panels get: the replay, the translator (which the language
   // switch replaces), the signal that ends their listeners; show(t) goes to
-  // a step, setPractising(on) tells that practice hides the answers' panels.
+  // a step, setPractising(on) tells that practice hides the answers' panels;
+  // the exercise the page opened with, addressOf(t) the address's "#..." of
+  // step t; the practice panel's markSolved(steps) (to the insertion order)
+  // and practiceLink() (to the controller).
+  const address = options.address || hashAddress(() => (replay ? replay.STEPS : 0));
   const page = {
     replay: null, tr: null, signal, show: (t) => show(t), current: () => current,
-    practising: false, setPractising,
+    practising: false, setPractising, exercise: null, markSolved() {}, practiceLink: () => null,
+    addressOf: (t) => (address.format ? address.format(t) : location.hash),
   };
 
   // A message in place of the steps: no data, or no steps.
@@ -164,7 +181,7 @@ export function startReplay(data, options = {}) {
   const setLanguage = createLanguage(page, tables, () => {
     if (message) showMessage(message);
     if (replay) {
-      showHeadings(replay, page.tr);
+      showHeadings(replay, page.tr, page.practising);
       showSearchHeader(page, optimum);
     }
     for (const panel of schedule.panels) panel.retext?.();
@@ -190,6 +207,7 @@ export function startReplay(data, options = {}) {
   function setPractising(on) {
     if (page.practising === on) return;
     page.practising = schedule.practising = on;
+    showHeadings(replay, page.tr, on);
     if (current) show(current, true);
   }
 
@@ -198,6 +216,7 @@ export function startReplay(data, options = {}) {
     show: (t) => show(t),
     setLanguage,
     translator: () => page.tr,
+    practiceLink: () => page.practiceLink(),
     setOptimum(facts) {
       optimum = facts;
       if (replay) showSearchHeader(page, optimum);
@@ -222,7 +241,7 @@ export function startReplay(data, options = {}) {
   // The tables' columns fit the widest numbers.
   byId("main").style.setProperty("--digits", replay.digits);
   byId("main").style.setProperty("--op-digits", replay.opDigits);
-  showHeadings(replay, page.tr);
+  showHeadings(replay, page.tr, false);
   showSearchHeader(page, optimum);
   if (replay.STEPS === 0) {
     showMessage("page.no-steps");
@@ -231,7 +250,8 @@ export function startReplay(data, options = {}) {
   showMessage("");
   stepper = createStepper(replay);
   if (replay.search) searchStepper = createSearchStepper(replay, replay.search);
-  navigation = createNavigation(page, options.address || hashAddress(replay.STEPS), replay.PLACES, replay.STEPS);
+  page.exercise = options.exercise || readExercise(location.search, replay.STEPS);
+  navigation = createNavigation(page, address, replay.PLACES, replay.STEPS);
   const { panels, answers } = createPanels(page);
   schedule.set(panels, answers);
   followPrinting(signal);
@@ -242,6 +262,7 @@ export function startReplay(data, options = {}) {
       for (const panel of panels) panel.refit?.();
     }, 100);
   }, { signal });
-  navigation.ask();
+  // An exercise's link opens its first step unless it names one.
+  navigation.ask(page.exercise.range?.from ?? 1);
   return controller;
 }

@@ -5,7 +5,7 @@
 
 import { buildGraph, graphFits, graphLayout, machineStyle } from "./graph-scene.js";
 import { GRAPH_STYLE, LAYERS, MOVED_ARC, ROOT_ATTRIBUTES, graphItems, graphToSvg } from "./graph-svg.js";
-import { byId, download, safeFileName } from "./dom.js";
+import { byId, download, safeFileName, setText } from "./dom.js";
 import { searchGraphMarks } from "./search-scene.js";
 
 const SVG_NS = "http://www.w3.org/2000/svg";
@@ -17,10 +17,17 @@ function swatch(stroke, width, dash = "", halo = "") {
     (dash ? ` stroke-dasharray="${dash}"` : "") + "/></svg>";
 }
 
+// The graph's heading: after a step or before it (in practice), or of a
+// search iteration's schedule.
+function headingKey(view, before) {
+  if (view?.search) return before ? "search.graph.heading-before" : "search.graph.heading";
+  return before ? "graph.heading-before" : "graph.heading";
+}
+
 export function createGraphPanel(page) {
   const { replay } = page;
   const box = byId("graph-box"), note = byId("graph-note"), pathLine = byId("graph-path");
-  const legend = byId("graph-legend"), tools = byId("graph-tools");
+  const legend = byId("graph-legend"), tools = byId("graph-tools"), heading = byId("graph-heading");
   const fits = graphFits(replay);
   for (const el of [box, tools, legend, pathLine, byId("graph-rule")]) el.classList.toggle("hidden", !fits);
   box.replaceChildren();
@@ -30,7 +37,7 @@ export function createGraphPanel(page) {
     note.textContent = fits ? "" : t("graph.too-big", { jobs: count(replay.J, "count.jobs"), machines: count(replay.MC, "count.machines") });
   };
   tooBig();
-  if (!fits) return { phase: "both", render() {}, retext: tooBig };
+  if (!fits) return { phase: "both", render(view) { setText(heading, page.tr.t(headingKey(view, page.practising))); }, retext: tooBig };
 
   const layout = graphLayout(replay);
   const svg = document.createElementNS(SVG_NS, "svg");
@@ -128,7 +135,7 @@ export function createGraphPanel(page) {
   byId("graph-save").onclick = () => {
     const base = safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("graph.file") + "_" +
       (scene.i ? page.tr.t("file.iteration") + "_" + scene.i : page.tr.t("file.step") + "_" + scene.t);
-    const text = graphToSvg(scene, { ...captions(), showRQ: !answersHidden() });
+    const text = graphToSvg(scene, { ...captions(), showRQ: !scene.before && !answersHidden() });
     download(base + ".svg", new Blob([text], { type: "image/svg+xml" }));
   };
   renderLegend();
@@ -136,18 +143,26 @@ export function createGraphPanel(page) {
   return {
     element: byId("graph-panel"),
     phase: "both",
+    // In practice, the graph before the step: it gives no answer away. A
+    // search iteration's graph is of its schedule before its move, its
+    // own critical path drawn and the arcs its move reorders marked.
     render(view) {
+      const before = page.practising;
       if (!!view.search !== legendOfSearch) {
         legendOfSearch = !!view.search;
         renderLegend();
       }
-      scene = view.search ? buildGraph(replay, view, layout, searchGraphMarks(replay, view)) : buildGraph(replay, view, layout);
+      scene = buildGraph(replay, view, layout, view.search && !before ? { marks: searchGraphMarks(replay, view) } : { before });
       scene.t = view.t;
       scene.i = view.search ? view.search.i : 0;
-      update(graphItems(scene, captions()));
+      scene.before = before;
+      update(graphItems(scene, { ...captions(), showRQ: !before }));
       const { t } = page.tr;
-      svg.setAttribute("aria-label", view.search ? t("search.graph.label", { i: view.search.i }) : t("graph.label", { t: view.t }));
-      pathLine.textContent = scene.path.length ?
+      heading.dataset.t = headingKey(view, before);
+      setText(heading, t(heading.dataset.t));
+      svg.setAttribute("aria-label", view.search ? t(before ? "search.graph.label-before" : "search.graph.label", { i: view.search.i }) :
+        t(before ? "graph.label-before" : "graph.label", { t: view.t }));
+      pathLine.textContent = before ? "" : scene.path.length ?
         t("graph.path", { path: ["0", ...scene.path, "0"].join(" \u2192 "), length: scene.length }) : t("graph.no-path");
     },
     retext: renderLegend,

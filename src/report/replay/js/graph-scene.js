@@ -104,15 +104,15 @@ function route(a, b, halfA, halfB, curved, W, H) {
 }
 
 // What a step marks in its graph: the arcs its insertion added and the one
-// it replaced, and the operation inserted; the path drawn is one longest
-// path.
-function insertionMarks(replay, view) {
-  const s = view.step, op = s.op, before = view.rowsBefore[s.machine], b = s.position;
-  const u = b >= 2 ? before[b - 2] : 0, v = b <= before.length ? before[b - 1] : 0;
+// it replaced (none in the graph before it), and the operation inserted;
+// the path drawn is one longest path.
+function insertionMarks(view, before) {
+  const s = view.step, op = s.op, sequence = view.rowsBefore[s.machine], b = s.position;
+  const u = b >= 2 ? sequence[b - 2] : 0, v = b <= sequence.length ? sequence[b - 1] : 0;
   return {
     path: null, framed: op, moved: () => false,
-    added: (from, to) => (to === op ? from === u : from === op && to === v),
-    removed: u && v ? { from: u, to: v } : null,
+    added: (from, to) => !before && (to === op ? from === u : from === op && to === v),
+    removed: !before && u && v ? { from: u, to: v } : null,
   };
 }
 
@@ -122,26 +122,31 @@ function insertionMarks(replay, view) {
 //     added, critical, d, head } (0 is the source or the sink),
 //   removed: the machine arc the insertion replaced, or null,
 //   path: the longest path's operations, length: its length.
-// Another kind of view gives its own `marks`: { path (the path drawn, null
-// for one longest path), framed (an operation, 0: none), added(from, to),
-// moved(from, to) (machine arcs to mark), removed ({ from, to } or null) }.
-export function buildGraph(replay, view, layout, marks = insertionMarks(replay, view)) {
+// With `before`, the graph the step starts from, as a student draws it
+// first: no R and Q (null), no longest path, nothing added or replaced;
+// the operation to insert marked, not placed yet.
+// Another kind of view brings its own `marks`: { path (the path drawn, null
+// for one longest path), framed (an operation, 0: none), added(from, to)
+// and moved(from, to) (machine arcs to mark so), removed ({ from, to } or
+// null) }.
+export function buildGraph(replay, view, layout, { before = false, marks = insertionMarks(view, before) } = {}) {
   const { N, MC, P, M, NO, PO } = replay;
-  const { R, Q } = view.after;
-  const { NM, PM } = machineLinks(N, view.rowsAfter);
-  const path = marks.path || longestPath(N, { NO, NM, PO, PM }, R, Q, view.maxR);
+  const { R, Q } = before ? { R: [], Q: [] } : view.after;
+  const rows = before ? view.rowsBefore : view.rowsAfter;
+  const { NM, PM } = machineLinks(N, rows);
+  const path = before ? [] : marks.path || longestPath(N, { NO, NM, PO, PM }, R, Q, view.maxR);
   const onPath = new Set();
   for (let i = 0; i <= path.length && path.length; ++i) onPath.add((path[i - 1] || 0) + "-" + (path[i] || 0));
   const op = marks.framed;
   const placed = new Uint8Array(N + 1);
-  for (let i = 1; i <= MC; ++i) for (const k of view.rowsAfter[i]) placed[k] = 1;
+  for (let i = 1; i <= MC; ++i) for (const k of rows[i]) placed[k] = 1;
 
   const half = { w: layout.nodeW / 2, h: layout.nodeH / 2 }, end = { r: END_R };
   const nodes = [], arcs = [];
   const pathSet = new Set(path);
   for (let k = 1; k <= N; ++k) {
     const { x, y } = layout.at(k);
-    nodes.push({ op: k, job: replay.jobOf(k), machine: M[k], p: P[k], x, y, R: R[k], Q: Q[k], placed: placed[k] === 1, critical: pathSet.has(k), inserted: k === op });
+    nodes.push({ op: k, job: replay.jobOf(k), machine: M[k], p: P[k], x, y, R: R[k] ?? null, Q: Q[k] ?? null, placed: placed[k] === 1, critical: pathSet.has(k), inserted: k === op });
   }
   // Routes depend on the layout alone, so they are made once.
   const routeOf = (from, to, curved) => {
@@ -169,8 +174,8 @@ export function buildGraph(replay, view, layout, marks = insertionMarks(replay, 
   // Machine arcs between neighbouring rows and columns go straight.
   const curves = (a, b) => Math.abs(Math.floor((a - 1) / MC) - Math.floor((b - 1) / MC)) !== 1 || Math.abs(((a - 1) % MC) - ((b - 1) % MC)) > 1;
   for (let k = 1; k <= N; ++k) if (NM[k]) arc(k, NM[k], "machine", curves(k, NM[k]));
-  const r = marks.removed;
-  const removed = r ? { from: r.from, to: r.to, machine: M[r.from], ...routeOf(r.from, r.to, curves(r.from, r.to)) } : null;
+  const gone = marks.removed;
+  const removed = gone ? { from: gone.from, to: gone.to, machine: M[gone.from], ...routeOf(gone.from, gone.to, curves(gone.from, gone.to)) } : null;
   let length = 0;
   for (const k of path) length += P[k];
   return { W: layout.W, H: layout.H, nodeW: layout.nodeW, nodeH: layout.nodeH, source: layout.source, sink: layout.sink, nodes, arcs, removed, path, length };

@@ -5,6 +5,7 @@
 export const graphStrings = {
   pl: {
     "graph.heading": "Graf harmonogramu po kroku",
+    "graph.heading-before": "Graf harmonogramu przed krokiem (bez R i Q)",
     "graph.full": "Pełny rozmiar",
     "graph.fit": "Dopasuj do szerokości",
     "graph.save-svg": "Zapisz graf (SVG)",
@@ -12,6 +13,7 @@ export const graphStrings = {
     "graph.source": "źródło",
     "graph.sink": "ujście",
     "graph.label": "Graf harmonogramu po kroku {t}",
+    "graph.label-before": "Graf harmonogramu przed krokiem {t}",
     "graph.path": "Ścieżka krytyczna (najdłuższa droga, długość {length}): {path}",
     "graph.no-path": "Nie udało się wyznaczyć najdłuższej drogi.",
     "graph.rule": "Wiersz to zadanie, kolumna to miejsce operacji w zadaniu; 0 po lewej to źródło, 0 po prawej ujście. Łuki zadań są szare, łuki maszyn mają kolor i wzór kreski swojej maszyny (każdy węzeł podaje też swoją maszynę). R i Q w węźle obejmują czas samej operacji. Gdy najdłuższych dróg jest kilka, rysowana jest ta, która zaczyna się od operacji o najmniejszym numerze i na każdym rozwidleniu idzie do następnika o mniejszym numerze.",
@@ -68,6 +70,7 @@ export const graphStrings = {
   },
   en: {
     "graph.heading": "The schedule graph after the step",
+    "graph.heading-before": "The schedule graph before the step (without R and Q)",
     "graph.full": "Full size",
     "graph.fit": "Fit to width",
     "graph.save-svg": "Save graph (SVG)",
@@ -75,6 +78,7 @@ export const graphStrings = {
     "graph.source": "source",
     "graph.sink": "sink",
     "graph.label": "The schedule graph after step {t}",
+    "graph.label-before": "The schedule graph before step {t}",
     "graph.path": "Critical path (a longest path, length {length}): {path}",
     "graph.no-path": "No longest path could be found.",
     "graph.rule": "A row is a job, a column an operation's place in its job; the 0 on the left is the source, the 0 on the right the sink. Job arcs are grey, machine arcs have the colour and dash pattern of their machine (every node also names its machine). R and Q in a node include the operation's own time. Of several longest paths, the one drawn starts at the smallest operation number and at every fork goes on to the successor with the smaller number.",

@@ -15,8 +15,9 @@ const SIDEWAYS_PX = 40;
 // translator and the signal; `address` keeps the step ({ read, write(t) });
 // `steps` is the number of places, `insertion` of them the insertion's
 // steps (the places after them are a search's iterations). Returns {
-// follow(t, evaluated), ask() }: follow puts step t into the controls once
-// shown, ask goes to the step in the address.
+// follow(t, evaluated), ask(home) }: follow puts step t into the controls
+// once shown, ask goes to the step in the address, or to step `home` when
+// it names none.
 export function createNavigation(page, address, steps, insertion = steps) {
   const { show, current, signal } = page;
   const message = byId("nav-message"), stepInput = byId("step-input"), slider = byId("slider");
@@ -31,9 +32,9 @@ export function createNavigation(page, address, steps, insertion = steps) {
   slider.oninput = (e) => show(Number(e.target.value));
 
   // A typed or linked number that names no step says so; the step shown
-  // stays (on loading, the first).
-  const askStep = (asked) => {
-    if (asked?.n || !current()) show(asked?.n || 1);
+  // stays (on loading, `home`).
+  const askStep = (asked, home = 1) => {
+    if (asked?.n || !current()) show(asked?.n || home);
     const text = numberMessage(page.tr, asked, "explain.no-step", steps);
     if (!text) return;
     message.textContent = text;
@@ -85,6 +86,6 @@ export function createNavigation(page, address, steps, insertion = steps) {
       clearTimeout(addressTimer);
       addressTimer = setTimeout(() => address.write(t), 120);
     },
-    ask: () => askStep(readNumber(address.read(), steps)),
+    ask: (home) => askStep(readNumber(address.read(), steps), home),
   };
 }

@@ -6,7 +6,8 @@
 // the same width, so that where an operation lies (and which one a click
 // hits) is arithmetic: thousands of elements would cost a tenth of a second
 // at loading and a layout and paint of all of them at every step. The
-// step's operation is marked by a box laid over it.
+// step's operation is marked by a box laid over it, and so is each step
+// solved in practice.
 
 import { byId, download, safeFileName } from "./dom.js";
 import { insertionSteps, numberMessage, readNumber } from "./explain.js";
@@ -76,15 +77,40 @@ export function createOrderPanel(page) {
     download(name, new Blob([stepsCsv(replay)], { type: "text/csv" }));
   };
 
+  // A box over step t's cell.
+  const cornerOf = (t) => ({ top: Math.floor((t - 1) / perLine) * linePx + listTop, left: ((t - 1) % perLine) * cellPx() + listLeft });
+  function cover(box, t) {
+    const { top, left } = cornerOf(t);
+    box.style.transform = "translate(" + (left - 2) + "px, " + top + "px)";
+    box.style.width = width * charPx + 4 + "px";
+    box.style.height = linePx + "px";
+  }
+  // The steps solved, each under a box of its own, placed where the lines
+  // are laid out.
+  let solved = [], solvedBoxes = [], solvedAt = "";
+  function placeSolved() {
+    const at = perLine + " " + solved.join(" ");
+    if (at === solvedAt) return;
+    solvedAt = at;
+    while (solvedBoxes.length < solved.length) {
+      const mark = document.createElement("div");
+      mark.className = "order-solved";
+      solvedBoxes.push(box.insertBefore(mark, marker));
+    }
+    solvedBoxes.forEach((mark, i) => {
+      mark.hidden = i >= solved.length;
+      if (!mark.hidden) cover(mark, solved[i]);
+    });
+  }
+
   // The list in lines that fit the box, and the box over step `shown`.
   function place() {
     if (!charPx || !shown) return;
     layOut();
-    const i = shown - 1, top = Math.floor(i / perLine) * linePx + listTop, left = (i % perLine) * cellPx() + listLeft;
+    placeSolved();
+    const { top } = cornerOf(shown);
     marker.hidden = false;
-    marker.style.transform = "translate(" + (left - 2) + "px, " + top + "px)";
-    marker.style.width = width * charPx + 4 + "px";
-    marker.style.height = linePx + "px";
+    cover(marker, shown);
     // The list follows the step once the frame is laid out anyway.
     if (top >= scrollTop && top + linePx <= scrollTop + height) return;
     scrollTop = Math.max(0, top - height / 2);
@@ -98,5 +124,11 @@ export function createOrderPanel(page) {
       place();
     },
     refit: place,
+    markSolved(steps) {
+      solved = steps;
+      if (!charPx) return;
+      layOut();
+      placeSolved();
+    },
   };
 }

@@ -1,8 +1,9 @@
 // The inputs of the cells practice asks for, and what scripts rely on: an
 // input of a cell asked carries data-cell (its key, practice.js), and no
 // other input does; after a check it carries data-verdict "ok" or "wrong",
-// and a wrong one aria-invalid and aria-describedby naming the element of
-// its derivation (data-derivation-of). Inputs are made once and reused from
+// a wrong one aria-invalid (and the class "blank" when it is empty), and
+// one whose derivation is shown aria-describedby naming the element of its
+// derivation (data-derivation-of). Inputs are made once and reused from
 // step to step, and an attribute is written only when it changes, so that a
 // step lays out little.
 
@@ -18,7 +19,8 @@ function setAttr(el, name, value) {
 export const derivationId = (key) => "derivation-" + key.replace(/:/g, "-");
 
 // `state` gives the step's typed answers and verdicts: answerOf(key) (a
-// text), verdictOf(key) ("ok", "wrong" or undefined).
+// text), verdictOf(key) ("ok", "wrong" or undefined), explained(key)
+// (whether its derivation is shown).
 export function createCellInputs(state, inputMode) {
   const bound = new Map();  // key -> the input holding that cell now
   let generation = 0;       // of the latest rendering; an input bound in it has input.generation equal
@@ -27,7 +29,9 @@ export function createCellInputs(state, inputMode) {
     const verdict = state.verdictOf(key) || null;
     setAttr(input, "data-verdict", verdict);
     setAttr(input, "aria-invalid", verdict === "wrong" ? "true" : null);
-    setAttr(input, "aria-describedby", verdict === "wrong" ? derivationId(key) : null);
+    setAttr(input, "aria-describedby", state.explained(key) ? derivationId(key) : null);
+    const blank = verdict === "wrong" && !(state.answerOf(key) ?? "").trim();
+    if (input.classList.contains("blank") !== blank) input.classList.toggle("blank", blank);
   }
 
   return {
@@ -60,6 +64,7 @@ export function createCellInputs(state, inputMode) {
         if (input.generation === generation) continue;
         delete input.dataset.cell;
         for (const name of ["data-verdict", "aria-invalid", "aria-describedby"]) setAttr(input, name, null);
+        input.classList.remove("blank");
       }
     },
     // The marks of every cell shown, after a check.

@@ -4,43 +4,91 @@
 // DOM.
 //
 // A cell's key (the page's data-cell) is its kind, or its kind and an
-// argument after a colon: R:<op>, Q:<op> (the step's table), head:<b>,
-// tail:<b>, est:<b> (position b's two max terms and its estimate), pos (the
-// chosen position), seq:<i> (the operation at place i of the machine's
-// sequence after the insertion, from 1).
+// argument after a colon, in the words of ask.js: topo:<i> (the operation
+// at place i of the topological order), NM:<op>, PM:<op>, R:<op>, Q:<op>
+// (the step's table), u:<b>, v:<b>, head:<b>, tail:<b>, est:<b> (position
+// b's neighbours, two max terms and estimate), pos (the chosen position),
+// seq:<i> (the operation at place i of the machine's sequence after the
+// insertion, from 1), cmax (the largest R after the exercise's last step).
 
+import { parseAsk } from "./ask.js";
 import { candidateRows, machineLinks, topoOrder } from "./derive.js";
 import { explainStep } from "./derivation.js";
 
-// What the student chose to be asked: the rows of the step's table (all of
-// them, or those the insertions since the previous table changed) and the
-// estimates (with their two max terms, or the sum only).
-export const DEFAULT_OPTIONS = { rows: "all", estimates: "terms" };
-const OPTION_CHOICES = { rows: ["all", "changed"], estimates: ["terms", "sum"] };
+// What a student practises unless told otherwise: every number of a step.
+export const PRACTICE_ASK = ["rq", "terms", "est", "pos", "seq"];
+// What the student chose to be asked: the rows of the step's table whose R
+// and Q are asked (all of them, or those the insertions since the previous
+// table changed) and the parts asked (words of ask.js). `range` ({ from,
+// to }, or null for every step) is the exercise's steps: the others ask
+// nothing, and the makespan is asked after its last.
+export const DEFAULT_OPTIONS = { rows: "all", ask: PRACTICE_ASK, range: null };
 
-// The options from what a browser kept (anything), known values only.
+// The options from what a browser kept (anything), known values only. An
+// older page kept the estimates' choice ("terms" or "sum") instead of words.
 export function practiceOptions(stored) {
   const options = { ...DEFAULT_OPTIONS };
-  for (const [name, choices] of Object.entries(OPTION_CHOICES)) {
-    if (stored && choices.includes(stored[name])) options[name] = stored[name];
+  if (stored && ["all", "changed"].includes(stored.rows)) options.rows = stored.rows;
+  if (typeof stored?.ask === "string") {
+    const parsed = stored.ask === "" ? { words: [] } : parseAsk(stored.ask);
+    if (parsed.words) options.ask = parsed.words;
+  } else if (stored?.estimates === "sum") {
+    options.ask = PRACTICE_ASK.filter((w) => w !== "terms");
   }
   return options;
 }
 
-// The parts asked, as words: "rq" (R and Q of the table's rows), "terms"
-// (the estimates' max terms), "est", "pos", "seq".
-function askedWords(options) {
-  const words = new Set(["rq", "est", "pos", "seq"]);
-  if (options.estimates === "terms") words.add("terms");
+// The options as a browser keeps them: texts only.
+export const storedOptions = (options) => ({ rows: options.rows, ask: options.ask.join(",") });
+
+// The parts asked, as a set of words; options of an older form give the
+// estimates' choice instead.
+export function askedWords(options) {
+  if (Array.isArray(options.ask)) return new Set(options.ask);
+  const words = new Set(PRACTICE_ASK);
+  if (options.estimates === "sum") words.delete("terms");
   return words;
+}
+
+// The exercise's steps, first and last.
+const rangeOf = (replay, options) => options.range || { from: 1, to: replay.STEPS };
+
+// The words step t asks: none outside the exercise's steps; on an empty
+// machine none but the makespan (nothing is computed there); the makespan
+// only after the exercise's last step.
+export function stepWords(replay, t, options) {
+  const words = new Set(), asked = askedWords(options), { from, to } = rangeOf(replay, options);
+  if (t < from || t > to) return words;
+  if (replay.evalOfStep[t] >= 0) for (const w of asked) if (w !== "cmax") words.add(w);
+  if (t === to && asked.has("cmax")) words.add("cmax");
+  return words;
+}
+
+// Whether step t asks for at least one cell, without making its cells: a
+// word asks for one at least, but R and Q of the changed rows only, which
+// can be none.
+export function stepAsks(replay, t, options) {
+  const words = stepWords(replay, t, options);
+  if (words.size !== 1 || !words.has("rq")) return words.size > 0;
+  const rows = askedRows(replay, t, options.rows);
+  return rows === null || rows.size > 0;
+}
+
+// The steps that ask for something, in order.
+export function askingSteps(replay, options) {
+  const steps = [];
+  const { from, to } = rangeOf(replay, options);
+  for (let t = from; t <= to; ++t) if (stepAsks(replay, t, options)) steps.push(t);
+  return steps;
 }
 
 // The kinds of cell an insertion step asks for, one entry each:
 //   kind      the key's first part
-//   word      the word that asks for it (askedWords)
+//   word      the word that asks for it (ask.js)
 //   stage, sub   the order of entry: by stage, then by the cell's place
 //             `at` in it, then by sub, so kinds of one stage go place by
-//             place (the terms and the sum of each position)
+//             place (the links of each row; u, v, the terms and the sum
+//             of each position)
 //   cells(s)  the cells at step s (practiceStep): [{ arg, at, answer }]
 //             (arg null for a key without one), the answer being the
 //             program's number
@@ -50,50 +98,87 @@ function askedWords(options) {
 //             an answer that is not a whole number
 // Checking, the order of entry, the progress and the derivations shown take
 // any kind from the table; a new kind joins with an entry (and a place in
-// the panel for its inputs).
+// the panel for its inputs). The cells are those of ask.js, which the
+// worksheets and the quiz ask: the same keys and answers.
 const INSERTION_CELLS = [
   {
-    kind: "R", word: "rq", stage: 1, sub: 0,
+    kind: "topo", word: "topo", stage: 0, sub: 0,
+    cells: (s) => s.order.map((k, i) => ({ arg: i + 1, at: i, answer: k })),
+    derive: (s, i) => s.explained.topo(Number(i)),
+    label: (tr, i) => tr.t("practice.label.topo", { i }),
+  },
+  {
+    kind: "NM", word: "links", stage: 1, sub: 0,
+    cells: (s) => s.table.map((k, at) => ({ arg: k, at, answer: s.links.NM[k] })),
+    derive: (s, k) => s.explained.link("NM", Number(k)),
+    label: (tr, k) => "NM[" + k + "]",
+  },
+  {
+    kind: "PM", word: "links", stage: 1, sub: 1,
+    cells: (s) => s.table.map((k, at) => ({ arg: k, at, answer: s.links.PM[k] })),
+    derive: (s, k) => s.explained.link("PM", Number(k)),
+    label: (tr, k) => "PM[" + k + "]",
+  },
+  {
+    kind: "R", word: "rq", stage: 2, sub: 0,
     cells: (s) => s.rows.map((k, at) => ({ arg: k, at, answer: s.view.before.R[k] })),
     derive: (s, k) => s.explained.R(Number(k)),
     label: (tr, k) => "R[" + k + "]",
   },
   {
-    // Q goes the other way: from the end of the topological order.
-    kind: "Q", word: "rq", stage: 2, sub: 0,
+    // Q goes the other way: from the end of the table.
+    kind: "Q", word: "rq", stage: 3, sub: 0,
     cells: (s) => s.rows.map((k, i) => ({ arg: k, at: s.rows.length - 1 - i, answer: s.view.before.Q[k] })),
     derive: (s, k) => s.explained.Q(Number(k)),
     label: (tr, k) => "Q[" + k + "]",
   },
   {
-    kind: "head", word: "terms", stage: 3, sub: 0,
+    kind: "u", word: "uv", stage: 4, sub: 0,
+    cells: (s) => s.candidates.map((r) => ({ arg: r.position, at: r.position, answer: r.u })),
+    derive: (s, b) => s.explained.neighbour("u", Number(b)),
+    label: (tr, b) => tr.t("practice.label.u", { b }),
+  },
+  {
+    kind: "v", word: "uv", stage: 4, sub: 1,
+    cells: (s) => s.candidates.map((r) => ({ arg: r.position, at: r.position, answer: r.v })),
+    derive: (s, b) => s.explained.neighbour("v", Number(b)),
+    label: (tr, b) => tr.t("practice.label.v", { b }),
+  },
+  {
+    kind: "head", word: "terms", stage: 4, sub: 2,
     cells: (s) => s.candidates.map((r) => ({ arg: r.position, at: r.position, answer: r.head })),
     derive: (s, b) => ({ ...s.explained.estimate(Number(b)), kind: "head" }),
     label: (tr, b) => tr.t("practice.label.head", { b }),
   },
   {
-    kind: "tail", word: "terms", stage: 3, sub: 1,
+    kind: "tail", word: "terms", stage: 4, sub: 3,
     cells: (s) => s.candidates.map((r) => ({ arg: r.position, at: r.position, answer: r.tail })),
     derive: (s, b) => ({ ...s.explained.estimate(Number(b)), kind: "tail" }),
     label: (tr, b) => tr.t("practice.label.tail", { b }),
   },
   {
-    kind: "est", word: "est", stage: 3, sub: 2,
+    kind: "est", word: "est", stage: 4, sub: 4,
     cells: (s) => s.candidates.map((r) => ({ arg: r.position, at: r.position, answer: r.estimate })),
     derive: (s, b) => s.explained.estimate(Number(b)),
     label: (tr, b) => tr.t("practice.label.est", { b }),
   },
   {
-    kind: "pos", word: "pos", stage: 4, sub: 0,
+    kind: "pos", word: "pos", stage: 5, sub: 0,
     cells: (s) => [{ arg: null, at: 0, answer: s.view.step.position }],
     derive: (s) => s.explained.choice(),
     label: (tr) => tr.t("practice.label.pos"),
   },
   {
-    kind: "seq", word: "seq", stage: 5, sub: 0,
+    kind: "seq", word: "seq", stage: 6, sub: 0,
     cells: (s) => s.view.rowsAfter[s.view.step.machine].map((k, i) => ({ arg: i + 1, at: i, answer: k })),
     derive: (s, i) => ({ ...s.explained.sequence(), place: Number(i) }),
     label: (tr, i) => tr.t("practice.label.seq", { i }),
+  },
+  {
+    kind: "cmax", word: "cmax", stage: 7, sub: 0,
+    cells: (s) => [{ arg: null, at: 0, answer: s.view.maxR }],
+    derive: (s) => s.explained.makespan(),
+    label: (tr) => tr.t("practice.label.cmax"),
   },
 ];
 
@@ -112,21 +197,27 @@ function askedRows(replay, t, rows) {
 }
 
 // A step as practice sees it: the view (stepping.js), the kinds of cell it
-// can ask and the words asked, and what its cells are read from, each made
-// when first needed (a large instance's table and cells run to thousands):
-//   order       the step's table in topological order (the program's: by
-//               level, then number), the order in which R is computed;
-//               rank[k] the place of operation k in it
+// can ask and the words it asks (stepWords), and what its cells are read
+// from, each made when first needed (a large instance's table and cells run
+// to thousands):
+//   order       the topological order (the program's: by level, then
+//               number), the order in which R is computed
+//   table       the step's table as practice shows it: in topological
+//               order, or in operation order when the topological order is
+//               asked (the rows would give it away); rank[k] the place of
+//               operation k in it
 //   links       NM and PM of the graph before the insertion (derive.js)
 //   askedOps    the operations whose R and Q are asked, null for all
-//   rows        those in topological order
+//   rows        those in the table's order
 //   candidates  the candidate positions (derive.js)
 //   explained   the step's derivations (derivation.js)
+//   asks        whether it asks for a cell at all (stepAsks: without making
+//               the cells, which a step shown does not need)
 //   cells, index   the cells asked in the order of entry, and the place of
 //               each key in it
 //   memo(name, make)   anything else a kinds table derives, made once
-// Another kinds table comes with its own words asked.
-export function practiceStep(replay, view, options, kinds = INSERTION_CELLS, words = askedWords(options)) {
+// Another kinds table comes with the words it asks.
+export function practiceStep(replay, view, options, kinds = INSERTION_CELLS, words = stepWords(replay, view.t, options)) {
   const lazy = new Map();
   const once = (name, make) => {
     if (!lazy.has(name)) lazy.set(name, make());
@@ -135,18 +226,22 @@ export function practiceStep(replay, view, options, kinds = INSERTION_CELLS, wor
   return {
     t: view.t, view, kinds, words, replay, memo: once,
     get order() { return once("order", () => (view.evaluated ? Array.from(topoOrder(replay.N, view.before.L)) : [])); },
+    get table() {
+      return once("table", () => (view.evaluated && words.has("topo") ? Array.from({ length: replay.N }, (_, i) => i + 1) : this.order));
+    },
     get rank() {
       return once("rank", () => {
         const rank = new Int32Array(replay.N + 1);
-        this.order.forEach((k, i) => { rank[k] = i; });
+        this.table.forEach((k, i) => { rank[k] = i; });
         return rank;
       });
     },
     get links() { return once("links", () => machineLinks(replay.N, view.rowsBefore)); },
     get askedOps() { return once("askedOps", () => (view.evaluated ? askedRows(replay, view.t, options.rows) : null)); },
-    get rows() { return once("rows", () => (this.askedOps ? this.order.filter((k) => this.askedOps.has(k)) : this.order)); },
+    get rows() { return once("rows", () => (this.askedOps ? this.table.filter((k) => this.askedOps.has(k)) : this.table)); },
     get candidates() { return once("candidates", () => candidateRows(replay, view)); },
     get explained() { return once("explained", () => explainStep(replay, view)); },
+    get asks() { return once("asks", () => (kinds === INSERTION_CELLS ? stepAsks(replay, view.t, options) : this.cells.length > 0)); },
     get cells() { return once("cells", () => practiceCells(this)); },
     get index() { return once("index", () => new Map(this.cells.map((c, i) => [c.key, i]))); },
   };
@@ -197,6 +292,21 @@ export function parseAnswer(text) {
   return m[1] ? -n : n;
 }
 
+// What a typed answer is: "empty", a "number", or "unreadable" (abc, 23.0):
+// a check tells the last two kinds of wrong cell from the first, whose
+// answer it does not give away.
+export function answerState(text) {
+  if (text === undefined || String(text).trim() === "") return "empty";
+  return parseAnswer(text) === null ? "unreadable" : "number";
+}
+
+// What a typed answer is at step s's cell `key`: for a kind whose answers
+// are not whole numbers (with `same`), any text typed is an answer.
+export function cellAnswerState(s, key, text) {
+  const state = answerState(text);
+  return state === "unreadable" && kindOf(s, key)?.kind.same ? "number" : state;
+}
+
 // Marks each cell "ok" or "wrong" (an empty or unreadable answer is wrong).
 // `answers` maps keys to typed texts. The step is solved when none is wrong.
 export function checkAnswers(cells, answers) {
@@ -212,11 +322,11 @@ export function checkAnswers(cells, answers) {
 
 // The summary of a student's records (a Map of step -> { solved, wrong } of
 // the step's latest check): steps solved, and cells wrong at the latest
-// checks.
-export function summarize(records) {
+// checks; of the steps in `counted` (a Set) only, when given.
+export function summarize(records, counted = null) {
   let solved = 0, wrong = 0, checked = 0;
-  for (const record of records.values()) {
-    if (record.solved === undefined) continue;
+  for (const [t, record] of records) {
+    if (record.solved === undefined || (counted && !counted.has(t))) continue;
     ++checked;
     if (record.solved) ++solved;
     wrong += record.wrong;

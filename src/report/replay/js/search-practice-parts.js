@@ -1,43 +1,29 @@
 // The practice panel's parts for a search iteration (practice-parts.js's
-// form: { covers, render, reveal }): the critical path place by place, the
-// candidate moves with the makespan after each, and the move made. Long
-// ones come in pages, as the insertion's do. What is not asked is shown.
+// form: { section, covers, render, reveal }): what is given (the tabu list
+// and the best so far), the critical path place by place, the candidate
+// moves with the makespan after each, and the move made. Long ones come in
+// pages, as the insertion's do; what is not asked is shown.
 
 import { byId, setText } from "./dom.js";
-import { cellLabel } from "./practice.js";
-import { pagedPart } from "./practice-parts.js";
+import { inputOrValue, pagedPart, placesPart, singlePart } from "./practice-parts.js";
+import { tabuListText } from "./search-data.js";
 import { practiceMoves } from "./search-practice.js";
 
 const PAGE_SIZE = 20;
 
-// The critical path: an input a place, or the path given when not asked.
-function pathPart(page, cells, turned) {
-  const box = byId("practice-path"), given = byId("practice-path-given"), places = [];
-  box.replaceChildren();
-  return pagedPart(page, cells, turned, {
-    kinds: ["crit"],
-    ids: { pager: "practice-path-pager", prev: "practice-path-prev", next: "practice-path-next", line: "practice-path-shown" },
-    textKey: "practice.search.path-page", size: PAGE_SIZE,
-    items: (s) => (s.words.has("crit") ? s.view.search.it.path.length : 0),
-    indexOf: (s, key) => Number(key.slice(key.indexOf(":") + 1)) - 1,
-    write(s, first, end) {
-      const path = s.view.search.it.path;
-      setText(given, s.words.has("crit") ? "" : page.tr.t("practice.search.path-given", { ops: path.join(" \u2192 ") }));
-      while (places.length < end - first) {
-        const label = box.appendChild(document.createElement("label")), number = document.createTextNode("");
-        const input = cells.make();
-        label.append(number, input);
-        places.push({ label, number, input });
-      }
-      places.forEach(({ label, number, input }, i) => {
-        label.hidden = i >= end - first;
-        if (label.hidden) return;
-        const place = first + i + 1;
-        if (number.data !== place + ". ") number.data = place + ". ";
-        cells.bind(input, "crit:" + place, cellLabel(s, "crit:" + place, page.tr));
-      });
+// What the iteration gives: its tabu list and the best makespan so far (the
+// machine sequences are the panel's, as for a step).
+function givenPart(page) {
+  return {
+    section: byId("practice-search-given-part"),
+    covers: () => false,
+    render(s) {
+      const { it } = s.view.search;
+      setText(byId("practice-search-given"), page.tr.t("practice.search.given", { best: it.best }));
+      setText(byId("practice-search-tabu"), tabuListText(page.tr, it.tabu));
     },
-  });
+    reveal: () => false,
+  };
 }
 
 // The candidate moves, a row each: its place, its name and the makespan
@@ -54,18 +40,8 @@ function movesPart(page, cells, turned) {
     }
     return rows[i];
   };
-  // An input in `td` bound to `key`, or the answer shown there.
-  const fill = (s, td, input, key, asked, shown) => {
-    if (asked) {
-      if (input.parentNode !== td) td.replaceChildren(input);
-      cells.bind(input, key, cellLabel(s, key, page.tr));
-    } else {
-      if (input.parentNode === td) input.remove();
-      setText(td, shown);
-    }
-  };
   return pagedPart(page, cells, turned, {
-    kinds: ["move", "cmax"],
+    section: "practice-moves-part", kinds: ["move", "cmax"],
     ids: { pager: "practice-moves-pager", prev: "practice-moves-prev", next: "practice-moves-next", line: "practice-moves-shown" },
     textKey: "practice.search.moves-page", size: PAGE_SIZE,
     items: (s) => practiceMoves(s).length,
@@ -78,29 +54,31 @@ function movesPart(page, cells, turned) {
         const r = rowAt(i), m = moves[first + i];
         r.tr.hidden = false;
         setText(r.tds[0], m.index);
-        fill(s, r.tds[1], r.name, "move:" + m.name, s.words.has("moves"), m.name);
-        fill(s, r.tds[2], r.cmax, "cmax:" + m.name, s.words.has("mcmax") && m.status !== "cycle", m.cmax === null ? "-" : m.cmax);
+        inputOrValue(page, s, cells, r.tds[1], r.name, "move:" + m.name, s.words.has("moves"), m.name);
+        inputOrValue(page, s, cells, r.tds[2], r.cmax, "cmax:" + m.name, s.words.has("mcmax") && m.status !== "cycle", m.cmax === null ? "-" : m.cmax);
       }
       for (let i = end - first; i < rows.length; ++i) rows[i].tr.hidden = true;
     },
   });
 }
 
-// The move made: one input, where asked and where a move was made.
-function pickPart(page, cells) {
-  const input = byId("practice-pick"), heading = byId("practice-pick-heading");
-  return {
-    covers: (key) => key === "pick",
-    render(s) {
-      const asked = s.words.has("pick") && s.view.search.chosen !== null;
-      heading.hidden = input.parentNode.hidden = !asked;
-      if (asked) cells.bind(input, "pick", cellLabel(s, "pick", page.tr));
-    },
-    reveal: () => false,
-  };
-}
-
-// The parts in the order the panel shows them.
+// The parts in the order the panel shows them: { all, of(s) } for
+// createPracticeParts. An iteration that asks nothing shows none; the pick
+// shows where a move was made.
 export function createSearchPracticeParts(page, cells, turned) {
-  return [pathPart(page, cells, turned), movesPart(page, cells, turned), pickPart(page, cells)];
+  const given = givenPart(page);
+  const path = placesPart(page, cells, turned, {
+    section: "practice-path-part", box: "practice-path", kind: "crit", word: "crit", size: PAGE_SIZE,
+    ids: { pager: "practice-path-pager", prev: "practice-path-prev", next: "practice-path-next", line: "practice-path-shown" },
+    textKey: "practice.search.path-page", list: (s) => s.view.search.it.path,
+  });
+  const moves = movesPart(page, cells, turned);
+  const pick = singlePart(page, cells, { section: "practice-pick-part", kind: "pick", input: "practice-pick" });
+  return {
+    all: [given, path, moves, pick],
+    of(s) {
+      if (!s.asks) return [];
+      return s.words.has("pick") && s.view.search.chosen ? [given, path, moves, pick] : [given, path, moves];
+    },
+  };
 }

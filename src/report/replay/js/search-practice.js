@@ -67,12 +67,26 @@ const SEARCH_CELLS = [
   },
 ];
 
-// The words a search iteration asks: all four, or those of `ask` (a list of
-// ask.js's words) among them.
-export function searchWords(ask) {
-  return new Set(ask ? SEARCH_ASK_WORDS.filter((w) => ask.includes(w)) : SEARCH_ASK_WORDS);
+// The words a search iteration asks: those of the search among the
+// options' words (ask.js), or all four when they name none; none for an
+// exercise set on the insertion's steps.
+export function searchWords(options) {
+  if (options.range) return new Set();
+  const named = SEARCH_ASK_WORDS.filter((w) => options.ask?.includes(w));
+  return new Set(named.length > 0 ? named : SEARCH_ASK_WORDS);
+}
+
+// The places of the page's iterations that ask something.
+export function searchAskingPlaces(replay, options) {
+  const words = searchWords(options), places = [];
+  if (!replay.search || words.size === 0) return places;
+  replay.search.iterations.forEach((it, i) => {
+    const moves = it.moves.length > 0 && (words.has("moves") || words.has("mcmax"));
+    if (words.has("crit") || moves || (words.has("pick") && it.chosen >= 0)) places.push(replay.STEPS + i + 1);
+  });
+  return places;
 }
 
 // The practice context of search view `view` (practice.js's practiceStep,
 // with this kinds table).
-export const searchPracticeStep = (replay, view, options, ask) => practiceStep(replay, view, options, SEARCH_CELLS, searchWords(ask));
+export const searchPracticeStep = (replay, view, options) => practiceStep(replay, view, options, SEARCH_CELLS, searchWords(options));
