@@ -93,7 +93,7 @@ export function createPracticePanel(page) {
   // The machine sequences before the step, while their box is open.
   const before = byId("practice-before");
   function showBefore() {
-    setText(byId("practice-before-heading"), page.tr.t("practice.before"));
+    setText(byId("practice-before-heading"), page.tr.t(view.search ? "practice.search.before" : "practice.before"));
     if (!before.open) return;
     const lines = [];
     for (let i = 1; i < view.rowsBefore.length; ++i) lines.push("M" + i + ": " + view.rowsBefore[i].join(" "));

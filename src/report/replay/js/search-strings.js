@@ -73,7 +73,8 @@ export const searchStrings = {
 
     "practice.search.heading": "Ćwiczenie: iteracja {i}",
     "practice.search.intro": "Wyznacz ścieżkę krytyczną od jej początku, nazwij ruchy kandydujące w kolejności ścieżki (w każdym bloku pierwsza para, ostatnia para, potem pozostałe ruchy, jak w tabeli ruchów), policz Cmax po każdym ruchu i wybierz ruch. Ruch zapisz jak ślad: a-b, a>b albo b<a.",
-    "practice.search.given": "Dane: kolejności na maszynach w tej iteracji (PI), lista tabu i najlepszy dotąd Cmax = {best}.",
+    "practice.search.given": "Dane: kolejki maszyn w tej iteracji (wyżej), lista tabu i najlepszy dotąd Cmax = {best}.",
+    "practice.search.before": "Kolejki maszyn w tej iteracji",
     "practice.search.part.path": "Ścieżka krytyczna (operacje po kolei)",
     "practice.search.part.moves": "Ruchy kandydujące i Cmax po każdym",
     "practice.search.part.pick": "Wybrany ruch",
@@ -165,7 +166,8 @@ export const searchStrings = {
 
     "practice.search.heading": "Practice: iteration {i}",
     "practice.search.intro": "Find the critical path from its start, name the candidate moves in the order of the path (in each block the first pair, the last pair, then the other moves, as in the table of moves), work out Cmax after each move and pick the move. Write a move as the trace does: a-b, a>b or b<a.",
-    "practice.search.given": "Given: the machine sequences of this iteration (PI), the tabu list and the best Cmax so far = {best}.",
+    "practice.search.given": "Given: the machine sequences of this iteration (above), the tabu list and the best Cmax so far = {best}.",
+    "practice.search.before": "The machine sequences of this iteration",
     "practice.search.part.path": "Critical path (its operations in order)",
     "practice.search.part.moves": "Candidate moves and Cmax after each",
     "practice.search.part.pick": "Move made",
