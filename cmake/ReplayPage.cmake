@@ -50,11 +50,12 @@ set(REPLAY_PAGE_MODULES
     lang strings replay-data stepping derive
     chart-scene chart-svg
     graph-strings graph-scene graph-svg ask exercise-link worksheet paging
+    search-data search-stepping search-derive search-scene search-strings
     dom lang-dom windowed-table chart-canvas
-    derivation explain steps-csv practice explain-strings practice-strings practice-store
+    derivation explain steps-csv practice search-practice explain-strings practice-strings practice-store
     operation-panel changes-panel chart-panel table-panel
-    order-panel practice-inputs practice-parts practice-panel graph-panel sheet-render sheet-panel print
-    navigation panel-schedule a11y-strings
+    order-panel practice-inputs practice-parts search-practice-parts practice-panel graph-panel sheet-render sheet-panel print
+    search-panel navigation panel-schedule a11y-strings
     app)
 list(TRANSFORM REPLAY_PAGE_MODULES PREPEND ${REPLAY_PAGE_DIR}/js/)
 list(TRANSFORM REPLAY_PAGE_MODULES APPEND .js)

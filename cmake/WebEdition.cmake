@@ -60,7 +60,7 @@ add_executable(jobshop-core ${WEB_DIR}/WebCore.cpp)
 target_link_libraries(jobshop-core PRIVATE jobshop_run)
 target_link_options(jobshop-core PRIVATE
     -mbulk-memory -sSINGLE_FILE=1 -sMODULARIZE=1 -sEXPORT_NAME=JobshopCore
-    -sENVIRONMENT=web,node -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0
+    -sENVIRONMENT=web,worker,node -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0
     -sEXPORTED_RUNTIME_METHODS=[] -sINCOMING_MODULE_JS_API=[])
 set_target_properties(jobshop-core PROPERTIES SUFFIX .js
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -126,7 +126,8 @@ web_rebase_includes("${CMAKE_MATCH_1}" ${REPLAY_PAGE_DIR} replay_body)
 # is taken in here, split after the header; without a header the panel
 # comes first.
 file(RELATIVE_PATH input_panel ${CMAKE_BINARY_DIR} ${WEB_DIR}/input-panel.html)
-set(panel_line "\n<!--#include ${input_panel}-->")
+file(RELATIVE_PATH search_panel ${CMAKE_BINARY_DIR} ${WEB_DIR}/search-panel.html)
+set(panel_line "\n<!--#include ${input_panel}-->\n<!--#include ${search_panel}-->")
 string(REGEX MATCHALL "\n<!--#include [^\n]*-->" body_includes "${replay_body}")
 set(panel_placed FALSE)
 foreach(line IN LISTS body_includes)
@@ -158,7 +159,8 @@ file(WRITE ${web_generated}/web-shell.html "${web_shell}")
 configure_file(${web_generated}/web-shell.html ${web_shell_file} COPYONLY)
 
 # Each module after those it imports; web-app.js starts the page.
-set(WEB_PAGE_MODULES web-strings instance-code address generator-form instance-source trace-size core input-panel)
+set(WEB_PAGE_MODULES web-strings instance-code address generator-form instance-source trace-size core input-panel
+    web-search-strings search-core search-worker web-search)
 list(TRANSFORM WEB_PAGE_MODULES PREPEND ${WEB_DIR}/js/)
 list(TRANSFORM WEB_PAGE_MODULES APPEND .js)
 set(WEB_PAGE ${CMAKE_BINARY_DIR}/jobshop-web.html)

@@ -509,6 +509,9 @@ TEST(ImproveCommand, SaysWhatItFoundAndWritesWhatItIsAsked) {
         {{ft06, "--seconds", "0"}, 2, "", "Blad: --seconds"},
         {{ft06, "--seconds", "1e300", "--iterations", "10", "--exact"}, 0, "10 iteracji", ""},
         {{ft06, "--schedule", at + "a", "--json", at + "a"}, 2, "", "do tego samego pliku"},
+        {{ft06, "--page", at + "a", "-o", at + "a"}, 2, "", "do tego samego pliku"},
+        {{ft06, "--page", ft06}, 2, "", "plikiem instancji"},
+        {{at + "cycle.txt", "--page", at + "p.html"}, 1, "", "zawiera cykl"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
@@ -521,6 +524,7 @@ TEST(ImproveCommand, SaysWhatItFoundAndWritesWhatItIsAsked) {
     // Nothing of a refused run was written.
     EXPECT_FALSE(std::filesystem::exists(folder / "s.txt"));
     EXPECT_FALSE(std::filesystem::exists(folder / "t.txt"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "p.html"));
 
     // The files: the schedule the trace ends with, and the JSON with it.
     const std::vector<std::string> args = {

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "driver/Command.h"
+#include "driver/ImproveRun.h"
 #include "driver/LoadMessages.h"
+#include "driver/ReplayRun.h"
 #include "driver/Run.h"
 #include "heuristic/BranchAndBound.h"
 #include "heuristic/InsertionLoop.h"
@@ -17,8 +19,6 @@
 #include "heuristic/TabuSearch.h"
 #include "report/ChunkSink.h"
 #include "report/ImproveOutput.h"
-#include "report/SearchHistory.h"
-#include "report/SearchRecorder.h"
 #include "report/SearchTraceWriter.h"
 
 namespace jobshop {
@@ -26,7 +26,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Uzycie: jobshop-improve [INSTANCJA] [--iterations K] [--seconds S] [--seed N]\n"
-    "                        [-o SLAD] [--schedule PLIK] [--json DANE] [--exact [--nodes N]]\n"
+    "                        [-o SLAD] [--schedule PLIK] [--json DANE] [--page STRONA]\n"
+    "                        [--exact [--nodes N]]\n"
     "\n"
     "Buduje harmonogram tak jak jobshop-insert i poprawia go przeszukiwaniem z lista\n"
     "tabu: ruchami operacji w blokach sciezki krytycznej.\n"
@@ -40,6 +41,8 @@ constexpr const char* kUsage =
     "  -o SLAD          zapisuje przeszukiwanie krok po kroku (plik tekstowy)\n"
     "  --schedule PLIK  zapisuje najlepszy harmonogram\n"
     "  --json DANE      zapisuje najlepszy harmonogram i przebieg przeszukiwania (JSON)\n"
+    "  --page STRONA    zapisuje strone HTML jak jobshop-replay, z iteracjami\n"
+    "                   przeszukiwania po krokach wstawiania\n"
     "  --exact          dowodzi metoda podzialu i ograniczen, ze Cmax jest optymalny\n"
     "                   (instancje do okolo 8 x 8)\n"
     "  --nodes N        najwyzej N wezlow przy --exact (domyslnie 2000000)\n"
@@ -53,17 +56,11 @@ constexpr Voice kVoice{"jobshop-improve", kUsage, true};
 // does a trace.
 constexpr std::int64_t kDefaultIterations = 10'000;
 constexpr std::int64_t kDefaultNodes = 2'000'000;
-// The largest trace written: a student reads a few iterations; a trace
-// this large is no longer read, only kept in memory and on disk.
-constexpr std::uint64_t kMaxTraceBytes = 100'000'000;
-// The iterations --json records, for a page to show and check them: their
-// JSON stays below this.
-constexpr std::uint64_t kMaxStepsBytes = 8'000'000;
 
 struct ImproveOptions {
     std::string instance = std::string(kInstanceFileName);
     std::optional<std::string> iterations, seconds, seed, nodes;
-    std::optional<std::string> trace, schedule, json;
+    std::optional<std::string> trace, schedule, json, page;
     bool exact = false;
 };
 
@@ -111,7 +108,7 @@ std::optional<std::string> ReadSettings(const ImproveOptions& options, Settings&
 
 std::vector<std::string> Outputs(const ImproveOptions& options) {
     std::vector<std::string> paths;
-    for (const auto* path : {&options.trace, &options.schedule, &options.json}) {
+    for (const auto* path : {&options.trace, &options.schedule, &options.json, &options.page}) {
         if (*path) paths.push_back(**path);
     }
     return paths;
@@ -134,12 +131,6 @@ std::optional<std::string> CheckOptions(const CLI::App& app, const ImproveOption
         }
     }
     return std::nullopt;
-}
-
-Status TraceTooLarge() {
-    return Status::Failure(
-        "\nBlad: slad przeszukiwania mialby ponad 100 MB; prosze podac mniej iteracji "
-        "(--iterations).\n");
 }
 
 std::string Percent(double value) {
@@ -203,58 +194,60 @@ int Improve(const ImproveOptions& options, const Settings& settings, Command& co
     for (const std::string& path : Outputs(options)) {
         if (auto e = CheckOutputName(path)) return command.Fail(*e);
     }
-    if (options.trace && static_cast<double>(SearchTraceWriter::LeastIterationBytes(model)) *
-                                 static_cast<double>(*settings.search.iterations) >
-                             static_cast<double>(kMaxTraceBytes)) {
-        return command.Fail(TraceTooLarge().message());
+    if (options.trace && SearchTraceTooLargeAhead(model, *settings.search.iterations)) {
+        return command.Fail(SearchTraceTooLarge().message());
     }
-    if (BuildSchedule(model) != ScheduleOutcome::kComplete) {
+    // A page records the insertion as jobshop-replay does; the schedule
+    // is the same either way.
+    std::string replayJson;
+    if (options.page) {
+        if (Status s = RecordReplay(model, options.instance, replayJson); !s.ok()) {
+            return command.Fail(s.message());
+        }
+    } else if (BuildSchedule(model) != ScheduleOutcome::kComplete) {
         return command.Fail(CycleFailure().message());
     }
-    ImproveReport report;
-    report.insertion = model.Cmax;
-    report.seed = settings.search.seed;
-
     // The trace goes to memory, so that all outputs are written together
-    // by the output policy; it may not pass the limit.
+    // by the output policy.
     std::string trace;
-    ChunkSink traceSink(64 * 1024, [&trace](std::string_view chunk) {
-        if (trace.size() + chunk.size() > kMaxTraceBytes) return false;
+    const ChunkSink::Take toMemory = [&trace](std::string_view chunk) {
         trace += chunk;
         return true;
-    });
-    TraceOutput traceOut(traceSink);
-    SearchTraceWriter traceWriter(model, traceOut);
-    SearchHistory history;
-    SearchRecorder steps(kMaxStepsBytes);
-    std::vector<SearchObserver*> watchers = {&history};
-    if (options.trace) watchers.push_back(&traceWriter);
-    if (options.json) watchers.push_back(&steps);
-    SearchObservers watch(watchers);
-    report.search = ImproveSchedule(model, settings.search, &watch);
-    traceOut.Flush();
-    if (options.trace && (traceOut.failed() || !traceSink.Finish())) {
-        return command.Fail(TraceTooLarge().message());
+    };
+    ImproveRun run;
+    if (Status s = RunImproveSearch(model, settings.search, options.trace ? &toMemory : nullptr,
+                                    options.json || options.page, nullptr, run);
+        !s.ok()) {
+        return command.Fail(s.message());
     }
+    ImproveReport& report = run.report;
     if (options.exact) report.exact = ProveOptimum(model, settings.exact);
     // The schedule reported is checked from its rows alone.
     if (CheckedMakespan(model) != model.Cmax) {
-        return command.Fail("\nBlad: harmonogram nie przeszedl kontroli (blad programu).\n");
+        return command.Fail(ScheduleCheckFailure().message());
     }
 
     std::vector<OutputFile> outputs;
     const std::string scheduleText = options.schedule ? ScheduleText(model) : std::string();
-    const std::string json =
-        options.json ? ImproveJson(model, report, history, &steps.recording()) : std::string();
+    const std::string json = options.json || options.page
+                                 ? ImproveJson(model, report, run.history, &run.steps.recording())
+                                 : std::string();
+    if (options.page) {
+        if (Status s = AppendSearch(replayJson, json); !s.ok()) return command.Fail(s.message());
+    }
     if (options.trace) outputs.push_back({*options.trace, {trace}});
     if (options.schedule) outputs.push_back({*options.schedule, {scheduleText}});
     if (options.json) outputs.push_back({*options.json, {json}});
+    if (options.page) outputs.push_back({*options.page, ReplayPagePieces(replayJson)});
     if (const int status = command.Write(outputs)) return status;
 
     std::string written;
     bool standardOutputTaken = false;
     const std::pair<const std::optional<std::string>*, const char*> names[] = {
-        {&options.trace, "slad"}, {&options.schedule, "harmonogram"}, {&options.json, "dane"}};
+        {&options.trace, "slad"},
+        {&options.schedule, "harmonogram"},
+        {&options.json, "dane"},
+        {&options.page, "strone"}};
     for (const auto& [path, what] : names) {
         if (!*path) continue;
         if (**path == kStandardOutputName) {
@@ -288,6 +281,7 @@ int RunImprove(std::span<const std::string> args, std::ostream& out, std::ostrea
     app.add_option("-o", options.trace);
     app.add_option("--schedule", options.schedule);
     app.add_option("--json", options.json);
+    app.add_option("--page", options.page);
     app.add_flag("--exact", options.exact);
     app.allow_extras();
     if (const std::optional<int> status = command.Parse(app, args)) return *status;

@@ -109,6 +109,19 @@ Status PageTooLargeFailure() {
         "moze otworzyc.\n");
 }
 
+Status AppendSearch(std::string& json, std::string_view search) {
+    // Both texts are one object and a line end.
+    while (!search.empty() && search.back() == '\n') search.remove_suffix(1);
+    const std::size_t close = json.rfind('}');
+    const std::uint64_t frame = ReplayPageTemplate().size() - kReplayDataMarker.size();
+    if (close == std::string::npos || frame + json.size() + search.size() + 12 > kMaxPageBytes) {
+        return PageTooLargeFailure();
+    }
+    json.resize(close);
+    json.append(",\"search\":").append(search).append("}\n");
+    return Status::Ok();
+}
+
 std::vector<std::string_view> ReplayPagePieces(std::string_view json) {
     const std::string_view page = ReplayPageTemplate();
     const std::size_t at = page.find(kReplayDataMarker);

@@ -22,6 +22,12 @@ Status RecordReplay(Model& model, std::string_view instance, std::string& json);
 // The refusal of a page larger than a browser opens.
 Status PageTooLargeFailure();
 
+// The replay's data `json` (from RecordReplay) with a search after its
+// steps: `search` (jobshop-improve's JSON) becomes its member "search", the
+// replay's own text unchanged before it. Refused when the page would pass
+// the size a browser opens.
+Status AppendSearch(std::string& json, std::string_view search);
+
 // The operations of the sample PredictReplayJsonBytes schedules, about.
 inline constexpr std::int32_t kReplaySampleOps = 1024;
 

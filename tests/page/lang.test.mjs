@@ -10,6 +10,7 @@ import { graphStrings } from '../../src/report/replay/js/graph-strings.js';
 import { explainStrings } from '../../src/report/replay/js/explain-strings.js';
 import { practiceStrings } from '../../src/report/replay/js/practice-strings.js';
 import { a11yStrings } from '../../src/report/replay/js/a11y-strings.js';
+import { searchStrings } from '../../src/report/replay/js/search-strings.js';
 import { HATCHES } from '../../src/report/replay/js/chart-scene.js';
 import { pageModules } from './support.mjs';
 
@@ -56,7 +57,7 @@ test('a key defined by two tables is refused', () => {
 // Both languages have every key, of the same kind (text or counted) with the
 // same placeholders; every key the page's markup and modules name exists.
 test('every key the page uses exists in both languages, alike', () => {
-  const tables = [pageStrings, a11yStrings, graphStrings, explainStrings, practiceStrings];
+  const tables = [pageStrings, a11yStrings, graphStrings, explainStrings, practiceStrings, searchStrings];
   const strings = Object.fromEntries(LANGUAGES.map((lang) => [lang, Object.assign({}, ...tables.map((table) => table[lang]))]));
   const placeholders = (entry) => {
     const texts = typeof entry === 'string' ? [entry] : Object.values(entry);

@@ -89,3 +89,46 @@ export function readTrace(file) {
   const cmax = Number(/Funkcja celu Cmax = (-?\d+)/.exec(closing)[1]);
   return { steps, cmax };
 }
+
+// Writes `text` as input.txt of a fresh folder and runs jobshop-improve on
+// it with `args`, writing its trace, its data and its page; returns their
+// paths.
+export function runSearchText(text, args) {
+  const folder = scratchFolder();
+  fs.writeFileSync(path.join(folder, 'input.txt'), text);
+  run('jobshop-improve', ['input.txt', ...args, '-o', 'trace.txt', '--json', 'data.json', '--page', 'page.html'], folder);
+  return { folder, trace: path.join(folder, 'trace.txt'), data: path.join(folder, 'data.json'), page: path.join(folder, 'page.html') };
+}
+
+// The text of the data a written page carries.
+export function pageDataText(page) {
+  const html = fs.readFileSync(page, 'utf8'), open = '<script type="application/json" id="replay-data">';
+  const from = html.indexOf(open) + open.length;
+  return html.slice(from, html.indexOf('</script>', from));
+}
+
+// The iterations of a jobshop-improve trace, by number: the table's lines
+// (header first, each with its LF), the critical path, the moves' rows
+// (name, block, bound, Cmax, status), the move made and the sequences
+// after it.
+export function readSearchTrace(file) {
+  const iterations = new Map();
+  const numbers = (line) => line.split('\t').slice(1).filter((x) => x !== '').map(Number);
+  for (const section of fs.readFileSync(file, 'utf8').split('*'.repeat(58) + '\n')) {
+    const lines = section.split('\n').filter((l, i, all) => i > 0 || l !== '' || all.length === 1);
+    const head = /^Iteracja (\d+)\t/.exec(lines[0]);
+    if (!head) continue;
+    const at = (label) => lines.findIndex((l) => l.startsWith(label));
+    const table = [];
+    for (let i = at('Lp\t'); lines[i] !== ''; ++i) table.push(lines[i] + '\n');
+    const moves = [];
+    for (let i = at('Ruch\t') + 1; i > 0 && lines[i] !== ''; ++i) moves.push(lines[i].split('\t'));
+    const pi = lines.slice(at('PI:') + 1).filter((l) => l !== '').map((l) => l.split('\t').filter((x) => x !== '').map(Number));
+    const chosen = at('Wybrany ruch:');
+    iterations.set(Number(head[1]), {
+      table: table.join(''), path: numbers(lines[at('Sciezka krytyczna:')]), moves,
+      chosen: chosen >= 0 ? lines[chosen].split('\t')[1].split(' ')[0] : null, pi,
+    });
+  }
+  return iterations;
+}

@@ -11,6 +11,7 @@ import { readGeneratorFields } from '../../src/driver/web/js/generator-form.js';
 import { CodeError, decodeInstance, encodeInstance, programText } from '../../src/driver/web/js/instance-code.js';
 import { createInstanceSource, nameText } from '../../src/driver/web/js/instance-source.js';
 import { webStrings } from '../../src/driver/web/js/web-strings.js';
+import { webSearchStrings } from '../../src/driver/web/js/web-search-strings.js';
 import { decodeReplay, parseReplayData } from '../../src/report/replay/js/replay-data.js';
 import { createStepper } from '../../src/report/replay/js/stepping.js';
 import { estimateTraceBytes } from '../../src/driver/web/js/trace-size.js';
@@ -191,15 +192,16 @@ test('instance source: bytes run as they came until the text is edited', () => {
 test('the panel\'s texts: every key it uses, in both languages with the same placeholders', () => {
   const web = path.join(sourceDir, 'src/driver/web');
   const used = new Set();
-  for (const file of ['web.html', 'input-panel.html']) {
+  for (const file of ['web.html', 'input-panel.html', 'search-panel.html']) {
     for (const m of fs.readFileSync(path.join(web, file), 'utf8').matchAll(/data-t(?:-title|-aria-label)?="(web\.[^"]+)"/g)) used.add(m[1]);
   }
-  for (const file of fs.readdirSync(path.join(web, 'js')).filter((f) => f.endsWith('.js') && f !== 'web-strings.js')) {
+  for (const file of fs.readdirSync(path.join(web, 'js')).filter((f) => !f.endsWith('strings.js') && f.endsWith('.js'))) {
     for (const m of fs.readFileSync(path.join(web, 'js', file), 'utf8').matchAll(/"(web\.[a-z0-9.-]*[a-z0-9])"/g)) used.add(m[1]);
   }
   assert.ok(used.size > 30, `found only ${used.size} keys`);
   const placeholders = (text) => [...text.matchAll(/\{(\w+)\}/g)].map((m) => m[1]).sort();
-  assert.deepEqual(Object.keys(webStrings.en).sort(), Object.keys(webStrings.pl).sort());
-  for (const [key, text] of Object.entries(webStrings.pl)) assert.deepEqual(placeholders(webStrings.en[key]), placeholders(text), key);
-  assert.deepEqual([...used].filter((key) => !(key in webStrings.pl)), []);
+  const strings = { pl: { ...webStrings.pl, ...webSearchStrings.pl }, en: { ...webStrings.en, ...webSearchStrings.en } };
+  assert.deepEqual(Object.keys(strings.en).sort(), Object.keys(strings.pl).sort());
+  for (const [key, text] of Object.entries(strings.pl)) assert.deepEqual(placeholders(strings.en[key]), placeholders(text), key);
+  assert.deepEqual([...used].filter((key) => !(key in strings.pl)), []);
 });

@@ -6,15 +6,22 @@
 // runs it. Bytes come back as a view into this module's memory
 // (web_view_data, web_view_size), valid until the next call; the trace,
 // too large for one view, goes out in chunks through web_trace_chunk.
+//
+// The search (web_improve and the calls after it) and the optimum
+// (web_optimum) run in a second instance of this module in a worker, so
+// that the page stays responsive; they work on the instance that instance
+// was last given to run.
 
 #include <emscripten.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "driver/FormatReading.h"
+#include "driver/ImproveRun.h"
 #include "driver/InsertionOrder.h"
 #include "driver/LoadMessages.h"
 #include "driver/ReplayRun.h"
@@ -23,12 +30,20 @@
 #include "formats/Generator.h"
 #include "formats/InstanceWriter.h"
 #include "formats/Loader.h"
+#include "heuristic/BranchAndBound.h"
+#include "heuristic/InsertionLoop.h"
+#include "heuristic/ScheduleCheck.h"
 #include "report/ChunkSink.h"
+#include "report/ImproveOutput.h"
 
 // Hands one chunk of the trace to the page, which copies it before the call
 // returns.
 EM_JS(void, web_trace_chunk, (const char* data, std::size_t size),
       { Module["onTraceChunk"](data, size); });
+
+// Tells the page how far the search has come.
+EM_JS(void, web_search_progress, (double iteration, double cmax, double best),
+      { Module["onSearchProgress"](iteration, cmax, best); });
 
 namespace jobshop {
 namespace {
@@ -59,6 +74,41 @@ struct Session {
 };
 
 Session session;
+
+// The last search on the session's instance, kept for its downloads: its
+// data (jobshop-improve --json), its best schedule, the replay's data with
+// the search after the steps, and the settings that repeat it with an
+// iteration limit, as a trace needs one.
+struct SearchSession {
+    bool ready = false;
+    std::string json;
+    std::string schedule;
+    std::string page;
+    SearchSettings repeat;
+};
+
+SearchSession search;
+
+// Tells the page of the search's progress now and then: at most every
+// kProgressEvery of wall time, looked at every 64 iterations.
+class Progress final : public SearchObserver {
+  public:
+    void MoveApplied(const Model&, const AppliedMove& move) override {
+        if (move.iteration % 64 != 0) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < kProgressEvery) return;
+        last_ = now;
+        web_search_progress(static_cast<double>(move.iteration),
+                            static_cast<double>(move.move.cmax), static_cast<double>(move.best));
+    }
+
+  private:
+    static constexpr std::chrono::milliseconds kProgressEvery{150};
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+// Iterations of search before branch and bound, for a good first bound.
+constexpr std::int64_t kSearchBeforeProof = 2000;
 
 void Show(std::string_view bytes) {
     session.view = bytes;
@@ -112,11 +162,30 @@ std::string EnglishRefusal(const Status& refused) {
         tooLarge.kind = LoadError::Kind::kTooLarge;
         return ToolLoadMessage(tooLarge, file);
     }
+    if (refused.message() == SearchTraceTooLarge().message()) {
+        return "the search's trace would be larger than 100 MB; give fewer iterations "
+               "(--iterations)";
+    }
     if (refused.message() == PageTooLargeFailure().message()) {
         return std::string(file) +
                ": the page of this instance would be larger than 500 MB, more than a browser opens";
     }
     return refused.message();
+}
+
+// A refusal of the run's, in Polish and English.
+int RefuseRun(const Status& refused) {
+    return Refuse(kRefusedByRun, refused.message(), EnglishRefusal(refused));
+}
+
+// The session's instance scheduled as jobshop-insert schedules it, in
+// `model`; a refusal when the insertion closes a cycle.
+int ScheduleSession(Model& model) {
+    model = session.model;
+    if (BuildSchedule(model) != ScheduleOutcome::kComplete) {
+        return RefuseRun(CycleFailure());
+    }
+    return kRunOk;
 }
 
 bool ValidGeneratorSize(std::int32_t jobs, std::int32_t machines, std::int32_t low,
@@ -157,6 +226,7 @@ EMSCRIPTEN_KEEPALIVE char* web_input(std::size_t size) {
 // records its replay as jobshop-replay does. A refusal leaves no session.
 EMSCRIPTEN_KEEPALIVE int web_run() {
     session.ready = false;
+    search = {};
     session.json.clear();
     session.json.shrink_to_fit();
     Model model;
@@ -261,6 +331,115 @@ EMSCRIPTEN_KEEPALIVE int web_generate(std::int32_t jobs, std::int32_t machines, 
         return 1;
     }
     return ShowGenerated(jobs, machines, {timeSeed, machineSeed}, {low, high});
+}
+
+// Improves the last run's schedule as jobshop-improve does, with at most
+// `iterations` iterations (below 0: no limit) and at most `seconds` seconds
+// (0 or below: no limit), and the seed's two halves; shows its data
+// (jobshop-improve --json, with the iterations recorded), and keeps its
+// schedule, the replay page with the search and the settings that repeat it.
+EMSCRIPTEN_KEEPALIVE int web_improve(double iterations, double seconds, std::uint32_t seedHigh,
+                                     std::uint32_t seedLow) {
+    search = {};
+    if (!session.ready) return kNoRun;
+    Model model;
+    if (const int refused = ScheduleSession(model)) return refused;
+    SearchSettings settings;
+    settings.seed = std::uint64_t{seedHigh} << 32 | seedLow;
+    if (iterations >= 0) settings.iterations = static_cast<std::int64_t>(iterations);
+    if (seconds > 0) settings.seconds = seconds;
+    ImproveRun run;
+    Progress progress;
+    if (Status s = RunImproveSearch(model, settings, nullptr, true, &progress, run); !s.ok()) {
+        return RefuseRun(s);
+    }
+    search.json = ImproveJson(model, run.report, run.history, &run.steps.recording());
+    search.schedule = ScheduleText(model);
+    search.page = session.json;
+    // A page too large to open is refused when asked for.
+    if (!AppendSearch(search.page, search.json).ok()) search.page.clear();
+    // The same seed and iteration limit repeat the run: a limit of time
+    // becomes the iterations it allowed; a run that stopped by itself gets
+    // room for the iteration that stopped it.
+    const SearchResult& result = run.report.search;
+    search.repeat.seed = settings.seed;
+    const bool limited = result.stop == SearchStop::kIterations || result.stop == SearchStop::kTime;
+    search.repeat.iterations = result.iterations + (limited ? 0 : 1);
+    search.ready = true;
+    Show(search.json);
+    return kRunOk;
+}
+
+// The iterations that repeat the last search: with its seed, jobshop-improve
+// --iterations this many writes its trace and schedule (-1: no search).
+EMSCRIPTEN_KEEPALIVE double web_improve_iterations() {
+    return search.ready ? static_cast<double>(*search.repeat.iterations) : -1;
+}
+
+// The last search's best schedule, as jobshop-improve --schedule writes it.
+EMSCRIPTEN_KEEPALIVE int web_improve_schedule() {
+    Show({});
+    if (!search.ready) return kNoRun;
+    Show(search.schedule);
+    return kRunOk;
+}
+
+// Piece `i` (0, 1, 2) of the replay page with the last search after the
+// steps, as jobshop-improve --page writes it; refused for a page too large.
+EMSCRIPTEN_KEEPALIVE int web_improve_page_piece(int i) {
+    Show({});
+    if (!search.ready) return kNoRun;
+    if (search.page.empty()) return RefuseRun(PageTooLargeFailure());
+    const std::vector<std::string_view> pieces = ReplayPagePieces(search.page);
+    if (i >= 0 && static_cast<std::size_t>(i) < pieces.size()) Show(pieces[i]);
+    return kRunOk;
+}
+
+// The last search's trace, exactly as jobshop-improve -o writes it with its
+// seed and web_improve_iterations(): the search is run again, the trace
+// going out in chunks through web_trace_chunk. A trace past the program's
+// limit is refused with its message, ahead where its least size tells.
+EMSCRIPTEN_KEEPALIVE int web_improve_trace() {
+    if (!search.ready) return kNoRun;
+    Model model;
+    if (const int refused = ScheduleSession(model)) return refused;
+    if (SearchTraceTooLargeAhead(model, *search.repeat.iterations)) {
+        return RefuseRun(SearchTraceTooLarge());
+    }
+    const ChunkSink::Take toPage = [](std::string_view chunk) {
+        web_trace_chunk(chunk.data(), chunk.size());
+        return true;
+    };
+    ImproveRun run;
+    if (Status s = RunImproveSearch(model, search.repeat, &toPage, false, nullptr, run); !s.ok()) {
+        return RefuseRun(s);
+    }
+    return kRunOk;
+}
+
+// The optimum of the last run's instance as jobshop-improve --exact finds
+// it (after a short search, branch and bound with at most `nodes` nodes and
+// `seconds` seconds): the view shows jobshop-improve's data with "exact".
+EMSCRIPTEN_KEEPALIVE int web_optimum(double nodes, double seconds) {
+    if (!session.ready) return kNoRun;
+    Model model;
+    if (const int refused = ScheduleSession(model)) return refused;
+    SearchSettings settings;
+    settings.iterations = kSearchBeforeProof;
+    ImproveRun run;
+    if (Status s = RunImproveSearch(model, settings, nullptr, false, nullptr, run); !s.ok()) {
+        return RefuseRun(s);
+    }
+    ExactLimits limits;
+    limits.nodes = static_cast<std::int64_t>(nodes);
+    limits.seconds = seconds;
+    run.report.exact = ProveOptimum(model, limits);
+    if (CheckedMakespan(model) != model.Cmax) {
+        return RefuseRun(ScheduleCheckFailure());
+    }
+    session.text = ImproveJson(model, run.report, run.history);
+    Show(session.text);
+    return kRunOk;
 }
 
 // The instance jobshop-generate makes with --seed CLASS_SEED (one instance).

@@ -23,6 +23,10 @@ import { nameText } from "./instance-source.js";
 import { decodeInstance, encodeInstance, programText } from "./instance-code.js";
 import { estimateTraceBytes } from "./trace-size.js";
 import { webStrings } from "./web-strings.js";
+// The search on the instance shown.
+import { searchStrings } from "../../../report/replay/js/search-strings.js";
+import { createWebSearch } from "./web-search.js";
+import { webSearchStrings } from "./web-search-strings.js";
 
 // As jobshop-convert reads: far above any instance's text.
 const MAX_FILE_BYTES = 64 << 20;
@@ -58,8 +62,12 @@ const makeCore = () => createCore(globalThis.JobshopCore).then((ready) => {
 });
 let core = makeCore();
 let lang = chooseLanguage(location.search, storedLanguage());
-let tr = makeTranslator(lang, [pageStrings, webStrings]);
+const pageTables = () => [pageStrings, webStrings, searchStrings, webSearchStrings];
+// The replay brings its own tables (searchStrings among them).
+const replayTables = [webStrings, webSearchStrings];
+let tr = makeTranslator(lang, pageTables());
 let replay = null; // the replay shown, from startReplay
+let optimum = null; // the optimum of the run shown, once known
 // The run shown: its bytes (in the program's format) and the text it came
 // from, the instance's name as text, its code.
 let shown = null;
@@ -114,12 +122,26 @@ const panel = createInputPanel({
   },
 });
 
+// The search's panel; a search's iterations follow the steps in the replay.
+const search = createWebSearch({
+  translator: () => tr,
+  searched(data) {
+    if (!shown) return;
+    replay = startReplay({ ...shown.data, search: data }, { lang, strings: replayTables, address, optimum, exercise: exerciseFor(shown.code) });
+  },
+  optimum(facts) {
+    optimum = facts;
+    if (replay) replay.setOptimum(facts);
+  },
+});
+
 function setLanguage(newLang) {
   lang = newLang;
-  tr = makeTranslator(lang, [pageStrings, webStrings]);
+  tr = makeTranslator(lang, pageTables());
   // A replay shown retexts the whole page itself.
   applyTexts(replay ? byId("input-panel") : document, tr);
   panel.setTranslator(tr);
+  search.retext();
 }
 
 // Stops the replay shown, if any; nothing of it can be downloaded.
@@ -127,6 +149,8 @@ function dropRun() {
   if (replay) replay.stop();
   replay = null;
   shown = null;
+  optimum = null;
+  search.dropped();
   panel.enableDownloads(false);
   document.body.classList.add("no-replay");
   applyTexts(document, tr);
@@ -204,7 +228,9 @@ async function run(bytes, step = null, { read = false } = {}) {
   shown = { bytes: runBytes, text: panel.text(), name, data, code: code && code.length <= MAX_ADDRESS_CODE ? code : null };
   history.replaceState(null, "", formatAddress({ code: shown.code, step }) || location.pathname + location.search);
   document.body.classList.remove("no-replay");
-  replay = startReplay(data, { lang, strings: [webStrings], address, exercise: exerciseFor(shown.code) });
+  optimum = null;
+  replay = startReplay(data, { lang, strings: replayTables, address, exercise: exerciseFor(shown.code) });
+  search.shown(shown.bytes, name, instance.jobs * instance.machines);
   panel.enableDownloads(true);
   panel.setDownloadStatus(null);
   panel.setStatus({ key: "web.state.ready", vars: { name } });

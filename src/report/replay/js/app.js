@@ -48,6 +48,11 @@ import { createGraphPanel } from "./graph-panel.js";
 import { graphStrings } from "./graph-strings.js";
 import { followPrinting } from "./print.js";
 import { createSheetPanel } from "./sheet-panel.js";
+// The search after the insertion's steps.
+import { decodeSearch } from "./search-data.js";
+import { createSearchPanel, setSearchRegions, showSearchHeader } from "./search-panel.js";
+import { createSearchStepper } from "./search-stepping.js";
+import { searchStrings } from "./search-strings.js";
 
 // The data jobshop-replay embedded in the page, or null when there is none
 // or it is not of this format.
@@ -56,18 +61,23 @@ export function readEmbeddedData(doc) {
   return element ? parseReplayData(element.textContent) : null;
 }
 
-// The step in the address, "#N": read() gives the number as it stands
-// there ("" for none), write(t) puts step t there, format(t) is the
-// address's part after "#" that names step t.
-const hashAddress = {
-  read() {
-    const m = /^#(\d+)$/.exec(location.hash);
-    return m ? m[1] : "";
-  },
-  write(t) {
-    if (location.hash !== "#" + t) history.replaceState(null, "", "#" + t);
-  },
-  format: (t) => "#" + t,
+// The step in the address, "#N", or a search's iteration I after the
+// steps (`steps()` of them), "#sI": read() gives the place's number as it
+// stands there ("" for none), write(t) puts place t there, format(t) is the
+// address's part after "#" that names place t.
+const hashAddress = (steps) => {
+  const format = (t) => (t > steps() ? "#s" + (t - steps()) : "#" + t);
+  return {
+    read() {
+      const m = /^#(s?)(\d+)$/.exec(location.hash);
+      if (!m) return "";
+      return m[1] ? String(steps() + Number(m[2])) : m[2];
+    },
+    write(t) {
+      if (location.hash !== format(t)) history.replaceState(null, "", format(t));
+    },
+    format,
+  };
 };
 
 // The panels of a replay, in the order they render a step (the chart
@@ -82,6 +92,7 @@ function createPanels(page) {
   page.markSolved = (steps) => order.markSolved(steps);
   const panels = [chart, createHeadline(page), chartText, createOperationPanel(page), changes, table, graph,
     createSheetPanel(page), order, createPracticePanel(page)];
+  if (page.replay.search) panels.push(createSearchPanel(page));
   return { panels, answers: new Set([chart, chartText, changes, table]) };
 }
 
@@ -129,22 +140,28 @@ let running = null;
 //                    address's "#..." for step t }; by default "#N"
 //   options.exercise the exercise to open (exercise-link.js's readExercise);
 //                    by default the one the address's query names
-// Returns { show(t), setLanguage(lang), translator(), practiceLink(), stop() };
-// practiceLink() is the link to the exercise practised, or null when
-// practice is off.
+//   options.optimum  the insertion's makespan beside the optimum, for data
+//                    without a search: { insertion, best, lowerBound,
+//                    exact } (search-data.js's optimumText)
+// Places after the insertion's steps are the iterations of a search the
+// data carries (jobshop-improve --page), "#sI" in the address.
+// Returns { show(t), setLanguage(lang), translator(), practiceLink(),
+// setOptimum(facts), stop() }; practiceLink() is the link to the exercise
+// practised, or null when practice is off.
 export function startReplay(data, options = {}) {
   if (running) running.stop();
   const stopping = new AbortController();
   const signal = stopping.signal;
   const schedule = createPanelSchedule(signal);
-  let replay = null, stepper = null, navigation = null, current = 0, message = "";
+  let replay = null, stepper = null, searchStepper = null, navigation = null, current = 0, message = "";
+  let optimum = options.optimum || null;
   // What the panels get: the replay, the translator (which the language
   // switch replaces), the signal that ends their listeners; show(t) goes to
   // a step, setPractising(on) tells that practice hides the answers' panels;
   // the exercise the page opened with, addressOf(t) the address's "#..." of
   // step t; the practice panel's markSolved(steps) (to the insertion order)
   // and practiceLink() (to the controller).
-  const address = options.address || hashAddress;
+  const address = options.address || hashAddress(() => (replay ? replay.STEPS : 0));
   const page = {
     replay: null, tr: null, signal, show: (t) => show(t), current: () => current,
     practising: false, setPractising, exercise: null, markSolved() {}, practiceLink: () => null,
@@ -160,9 +177,13 @@ export function startReplay(data, options = {}) {
     byId("nav").classList.toggle("hidden", !!key);
     byId("main").classList.toggle("hidden", !!key);
   };
-  const setLanguage = createLanguage(page, [pageStrings, a11yStrings, graphStrings, explainStrings, practiceStrings, ...(options.strings || [])], () => {
+  const tables = [pageStrings, a11yStrings, graphStrings, explainStrings, practiceStrings, searchStrings, ...(options.strings || [])];
+  const setLanguage = createLanguage(page, tables, () => {
     if (message) showMessage(message);
-    if (replay) showHeadings(replay, page.tr, page.practising);
+    if (replay) {
+      showHeadings(replay, page.tr, page.practising);
+      showSearchHeader(page, optimum);
+    }
     for (const panel of schedule.panels) panel.retext?.();
     if (current) show(current, true);
   });
@@ -170,13 +191,14 @@ export function startReplay(data, options = {}) {
 
   function show(t, again = false) {
     if (!replay || replay.STEPS === 0 || Number.isNaN(t) || signal.aborted) return;
-    t = Math.max(1, Math.min(replay.STEPS, Math.round(t)));
+    t = Math.max(1, Math.min(replay.PLACES, Math.round(t)));
     if (t === current && !again) {
       navigation.follow(t);
       return;
     }
     current = t;
-    const view = stepper.view(t);
+    const view = t > replay.STEPS ? searchStepper.view(t - replay.STEPS) : stepper.view(t);
+    document.body.dataset.phase = view.search ? "search" : "insertion";
     schedule.show(view, again);
     navigation.follow(t, view.evaluated, true);
     document.body.dataset.step = t;
@@ -195,8 +217,14 @@ export function startReplay(data, options = {}) {
     setLanguage,
     translator: () => page.tr,
     practiceLink: () => page.practiceLink(),
+    setOptimum(facts) {
+      optimum = facts;
+      if (replay) showSearchHeader(page, optimum);
+    },
     stop() {
       stopping.abort();
+      byId("search-link").hidden = byId("optimum").hidden = true;
+      setSearchRegions(false);
       clearTimeout(resizeTimer);
       if (running === controller) running = null;
     },
@@ -208,18 +236,22 @@ export function startReplay(data, options = {}) {
     return controller;
   }
   replay = page.replay = decodeReplay(data);
+  replay.search = replay.STEPS > 0 ? decodeSearch(data) : null;
+  replay.PLACES = replay.STEPS + (replay.search ? replay.search.ITERS : 0);
   // The tables' columns fit the widest numbers.
   byId("main").style.setProperty("--digits", replay.digits);
   byId("main").style.setProperty("--op-digits", replay.opDigits);
   showHeadings(replay, page.tr, false);
+  showSearchHeader(page, optimum);
   if (replay.STEPS === 0) {
     showMessage("page.no-steps");
     return controller;
   }
   showMessage("");
   stepper = createStepper(replay);
+  if (replay.search) searchStepper = createSearchStepper(replay, replay.search);
   page.exercise = options.exercise || readExercise(location.search, replay.STEPS);
-  navigation = createNavigation(page, address, replay.STEPS);
+  navigation = createNavigation(page, address, replay.PLACES, replay.STEPS);
   const { panels, answers } = createPanels(page);
   schedule.set(panels, answers);
   followPrinting(signal);

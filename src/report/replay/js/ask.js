@@ -14,6 +14,16 @@
 //
 // A step on an empty machine asks nothing: its operation takes position 1
 // without a computation. Every cell is worth one point.
+//
+// An iteration of the search after the insertion (search-practice.js) asks
+// in words of its own:
+//
+//   crit   crit:<index>          the critical path's operations, from 1
+//   moves  move:<name>           each candidate move, named as the trace
+//                                names it (a-b, a>b, b<a): the key holds
+//                                the move, the student types its name
+//   mcmax  cmax:<name>           the makespan after that move
+//   pick   pick                  the move made, by its name
 
 import { candidateRows, machineLinks, topoOrder } from "./derive.js";
 
@@ -22,6 +32,7 @@ export const ASK_WORDS = ["rq", "links", "topo", "uv", "est", "terms", "pos", "s
 // sequence and where it ends; the links, the topological order and the
 // neighbours are given, as the max terms would give the sums away.
 export const DEFAULT_ASK = ["rq", "est", "pos", "seq", "cmax"];
+export const SEARCH_ASK_WORDS = ["crit", "moves", "mcmax", "pick"];
 
 // The words of "rq,est,pos" (spaces allowed, any order, repeats ignored),
 // or { unknown } naming the first word that is none of ASK_WORDS.

@@ -4,6 +4,7 @@
 import { drawCanvas } from "./chart-canvas.js";
 import { PALETTE, buildScene, chartText, jobStyle } from "./chart-scene.js";
 import { sceneToSvg } from "./chart-svg.js";
+import { BLOCK_COLOUR, PATH_COLOUR, buildSearchScene } from "./search-scene.js";
 import { criticalOps, operationFacts, placedOps } from "./derive.js";
 import { byId, download, safeFileName, setText } from "./dom.js";
 import { numberMessage, readNumber } from "./explain.js";
@@ -28,7 +29,7 @@ export function createChartPanel(page) {
     setText(inspectOut, inspected ? describe(inspected) : numberMessage(page.tr, inspectAsked, "explain.no-op", N));
   }
   function draw() {
-    scene = buildScene(replay, view, { width, pxPerUnit, hoverJob, inspected });
+    scene = (view.search ? buildSearchScene : buildScene)(replay, view, { width, pxPerUnit, hoverJob, inspected });
     drawCanvas(canvas, scene);
     const { t } = page.tr;
     const placed = new Set(placedOps(view));
@@ -46,7 +47,13 @@ export function createChartPanel(page) {
       span.append(sw, text);
       return span;
     };
-    const items = [item("border:2.5px solid #000", t("legend.critical")), item("border:1.5px dashed #000", t("legend.inserted"))];
+    const items = [item("border:2.5px solid #000", t("legend.critical"))];
+    if (view?.search) {
+      items.push(item("border:none;border-bottom:4px solid " + PATH_COLOUR, t("legend.path")), item("border:2px solid " + BLOCK_COLOUR, t("legend.block")),
+        item("border:1.5px dashed #000", t("legend.moved")));
+    } else {
+      items.push(item("border:1.5px dashed #000", t("legend.inserted")));
+    }
     const colour = document.createElement("span");
     colour.textContent = t("legend.colour");
     items.push(colour);
@@ -61,7 +68,8 @@ export function createChartPanel(page) {
     }
     legend.replaceChildren(...items);
   }
-  const fileBase = () => safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("file.step") + "_" + view.t;
+  const fileBase = () => safeFileName(replay.name || page.tr.t("file.default-name")) + "_" +
+    (view.search ? page.tr.t("file.iteration") + "_" + view.search.i : page.tr.t("file.step") + "_" + view.t);
 
   byId("zoom-fit").onclick = () => { pxPerUnit = 0; draw(); };
   // The scene keeps the scale between the fitted one and its largest zoom.
@@ -109,9 +117,12 @@ export function createChartPanel(page) {
   renderLegend();
   return {
     element: byId("gantt-panel"),
+    phase: "both",
     measure() { width = scroll.clientWidth || 900; },
     render(v) {
+      const legendChanges = !!v.search !== !!view?.search;
       view = v;
+      if (legendChanges) renderLegend();
       draw();
     },
     // A fitted chart follows the window's width.
@@ -139,6 +150,7 @@ export function createChartText(page) {
   }
   body.replaceChildren(rows);
   return {
+    phase: "both",
     render(v) {
       const lines = chartText(replay, v);
       for (let i = 1; i <= replay.MC; ++i) if (cells[i].data !== lines[i - 1]) cells[i].data = lines[i - 1];

@@ -41,10 +41,13 @@ function chartScale(span, room, pxPerUnit) {
 }
 
 // options: width (px to fit into), pxPerUnit (0: fit the width), hoverJob
-// (the other jobs fade; 0: none), inspected (an operation framed; 0: none).
+// (the other jobs fade; 0: none), inspected (an operation framed; 0: none);
+// for another kind of view than a step's: row (the machine whose row is
+// tinted, 0: none; the step's machine), marked (operations framed with a
+// mark above; the step's operation) and label (of the line at the largest R).
 // Returns { W, H, items, boxes, px, fitted }: boxes are the operations'
 // rectangles for hit tests, px the scale used, fitted the scale that fits.
-export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, inspected = 0 }) {
+export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, inspected = 0, row = v.step.machine, marked = [v.step.op], label = null }) {
   const { MC, P } = replay;
   const R = v.after.R;
   // From the earliest edge to the latest: with negative times an operation
@@ -72,7 +75,7 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
   // of alike items, which the canvas draws in one go (many machines make
   // many rows).
   const rowY = (i) => TOP + (i - 1) * ROW_H;
-  items.push({ t: "rect", x: LEFT, y: rowY(v.step.machine), w: W - LEFT, h: ROW_H, fill: "#f3f0e4" });
+  if (row >= 1) items.push({ t: "rect", x: LEFT, y: rowY(row), w: W - LEFT, h: ROW_H, fill: "#f3f0e4" });
   for (let i = 1; i <= MC; ++i) items.push({ t: "line", x1: LEFT, y1: rowY(i) + ROW_H, x2: X(maxEnd), y2: rowY(i) + ROW_H, stroke: "#d0d0d0", sw: 1 });
   for (let i = 1; i <= MC; ++i) items.push({ t: "text", x: 6, y: rowY(i) + ROW_H / 2 + 4, s: "M" + i, size: 12, anchor: "start", fill: "#222" });
   const overlay = [];  // drawn over all operations: labels and highlights
@@ -89,7 +92,7 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
       boxes.push({ k, x, y, w, h });
       const label = String(k);
       if (w >= label.length * 6.6 + 4) overlay.push({ t: "text", x: x + w / 2, y: y + h / 2 + 4, s: label, size: 11, anchor: "middle", fill: "#000", opacity: faded });
-      if (k === v.step.op) {
+      if (marked.includes(k)) {
         overlay.push({ t: "rect", x: x - 3, y: y - 3, w: w + 6, h: h + 6, fill: "none", stroke: "#000000", sw: 1.5, dash: "4 2" });
         overlay.push({ t: "text", x: x + w / 2, y: y - 4, s: "\u25BC", size: 10, anchor: "middle", fill: "#000" });
       }
@@ -101,9 +104,9 @@ export function buildScene(replay, v, { width, pxPerUnit = 0, hoverJob = 0, insp
   items.push({ t: "line", x1: cx, y1: TOP - 4, x2: cx, y2: TOP + MC * ROW_H + 4, stroke: "#000", sw: 1.5, dash: "6 3" });
   // Right of the line, or left of it where a long number would leave the
   // picture (bold digits of 12 px are about 7.5 px wide).
-  const label = v.final ? "Cmax = " + replay.cmax : "max R = " + v.maxR;
-  const right = cx + 4 + label.length * 7.5 <= W;
-  items.push({ t: "text", x: right ? cx + 4 : cx - 4, y: TOP + MC * ROW_H + 16, s: label, size: 12, anchor: right ? "start" : "end", fill: "#000", weight: "bold" });
+  const line = label ?? (v.final ? "Cmax = " + replay.cmax : "max R = " + v.maxR);
+  const right = cx + 4 + line.length * 7.5 <= W;
+  items.push({ t: "text", x: right ? cx + 4 : cx - 4, y: TOP + MC * ROW_H + 16, s: line, size: 12, anchor: right ? "start" : "end", fill: "#000", weight: "bold" });
   return { W, H, items, boxes, px, fitted };
 }
 

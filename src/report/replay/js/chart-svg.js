@@ -1,4 +1,5 @@
-// A chart scene (chart-scene.js) as a standalone SVG document. No DOM.
+// A chart scene (chart-scene.js), or another scene of the same items and
+// paths (search-scene.js's plot), as a standalone SVG document. No DOM.
 
 const esc = (s) => String(s).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;").replace(/"/g, "&quot;");
 
@@ -31,6 +32,8 @@ export function sceneToSvg(sc) {
       }
       const stroke = it.stroke ? " stroke=\"" + it.stroke + "\" stroke-width=\"" + it.sw + "\"" : "";
       body.push("<rect x=\"" + n(it.x) + "\" y=\"" + n(it.y) + "\" width=\"" + n(it.w) + "\" height=\"" + n(it.h) + "\" fill=\"" + fill + "\"" + stroke + dash + op + "/>");
+    } else if (it.t === "path") {
+      body.push("<path d=\"" + it.d + "\" fill=\"none\" stroke=\"" + it.stroke + "\" stroke-width=\"" + it.sw + "\"" + dash + "/>");
     } else if (it.t === "line") {
       body.push("<line x1=\"" + n(it.x1) + "\" y1=\"" + n(it.y1) + "\" x2=\"" + n(it.x2) + "\" y2=\"" + n(it.y2) + "\" stroke=\"" + it.stroke + "\" stroke-width=\"" + it.sw + "\"" + dash + "/>");
     } else {

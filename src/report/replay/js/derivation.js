@@ -159,6 +159,9 @@ function termText(d, tr) {
 }
 
 // A derivation as a line of text, in the language of translator `tr`.
+// A derivation of another kinds table than the insertion's brings its own
+// text(tr).
 export function derivationText(d, tr) {
+  if (d && typeof d.text === "function") return d.text(tr);
   return d && Object.hasOwn(TEXTS, d.kind) ? TEXTS[d.kind](d, tr) : "";
 }

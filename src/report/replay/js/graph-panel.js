@@ -4,8 +4,9 @@
 // costs the few arcs and labels it touched.
 
 import { buildGraph, graphFits, graphLayout, machineStyle } from "./graph-scene.js";
-import { GRAPH_STYLE, LAYERS, ROOT_ATTRIBUTES, graphItems, graphToSvg } from "./graph-svg.js";
+import { GRAPH_STYLE, LAYERS, MOVED_ARC, ROOT_ATTRIBUTES, graphItems, graphToSvg } from "./graph-svg.js";
 import { byId, download, safeFileName, setText } from "./dom.js";
+import { searchGraphMarks } from "./search-scene.js";
 
 const SVG_NS = "http://www.w3.org/2000/svg";
 const esc = (s) => String(s).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
@@ -14,6 +15,13 @@ const esc = (s) => String(s).replace(/&/g, "&amp;").replace(/</g, "&lt;").replac
 function swatch(stroke, width, dash = "", halo = "") {
   return `<svg width="30" height="12" aria-hidden="true">${halo}<line x1="1" y1="6" x2="29" y2="6" stroke="${stroke}" stroke-width="${width}"` +
     (dash ? ` stroke-dasharray="${dash}"` : "") + "/></svg>";
+}
+
+// The graph's heading: after a step or before it (in practice), or of a
+// search iteration's schedule.
+function headingKey(view, before) {
+  if (view?.search) return before ? "search.graph.heading-before" : "search.graph.heading";
+  return before ? "graph.heading-before" : "graph.heading";
 }
 
 export function createGraphPanel(page) {
@@ -29,7 +37,7 @@ export function createGraphPanel(page) {
     note.textContent = fits ? "" : t("graph.too-big", { jobs: count(replay.J, "count.jobs"), machines: count(replay.MC, "count.machines") });
   };
   tooBig();
-  if (!fits) return { render() { setText(heading, page.tr.t(page.practising ? "graph.heading-before" : "graph.heading")); }, retext: tooBig };
+  if (!fits) return { phase: "both", render(view) { setText(heading, page.tr.t(headingKey(view, page.practising))); }, retext: tooBig };
 
   const layout = graphLayout(replay);
   const svg = document.createElementNS(SVG_NS, "svg");
@@ -94,8 +102,11 @@ export function createGraphPanel(page) {
   const captions = () => ({ source: page.tr.t("graph.source"), sink: page.tr.t("graph.sink") });
   const answersHidden = () => box.closest(".answers-hidden") !== null;
 
+  // A search iteration's legend has no insertion, and the arcs its move
+  // reorders.
+  let legendOfSearch = false;
   function renderLegend() {
-    const { t } = page.tr;
+    const { t } = page.tr, search = legendOfSearch;
     const items = [];
     for (let i = 1; i <= replay.MC; ++i) {
       const st = machineStyle(i);
@@ -104,10 +115,14 @@ export function createGraphPanel(page) {
     items.push(swatch("#555555", 1.5) + esc(t("graph.legend.job")));
     items.push(swatch("#9a9a9a", 1) + esc(t("graph.legend.end")));
     items.push(swatch("#000000", 5) + esc(t("graph.legend.critical")));
-    items.push(swatch("#F2B600", 10, "", "") + esc(t("graph.legend.added")));
-    items.push(swatch("#9a9a9a", 1.5, "2 4") + esc(t("graph.legend.removed")));
-    items.push(`<svg width="30" height="12" aria-hidden="true"><rect x="2" y="1" width="26" height="10" rx="3" fill="#fff" stroke="#6b6b6b" stroke-dasharray="3 2"/></svg>` + esc(t("graph.legend.unplaced")));
-    items.push(`<svg width="30" height="12" aria-hidden="true"><rect x="1" y="1" width="28" height="10" rx="3" fill="none" stroke="#000" stroke-dasharray="4 2"/></svg>` + esc(t("graph.legend.inserted")));
+    if (search) {
+      items.push(swatch(MOVED_ARC, 10) + esc(t("graph.legend.moved")));
+    } else {
+      items.push(swatch("#F2B600", 10, "", "") + esc(t("graph.legend.added")));
+      items.push(swatch("#9a9a9a", 1.5, "2 4") + esc(t("graph.legend.removed")));
+      items.push(`<svg width="30" height="12" aria-hidden="true"><rect x="2" y="1" width="26" height="10" rx="3" fill="#fff" stroke="#6b6b6b" stroke-dasharray="3 2"/></svg>` + esc(t("graph.legend.unplaced")));
+      items.push(`<svg width="30" height="12" aria-hidden="true"><rect x="1" y="1" width="28" height="10" rx="3" fill="none" stroke="#000" stroke-dasharray="4 2"/></svg>` + esc(t("graph.legend.inserted")));
+    }
     legend.innerHTML = items.map((s) => "<span>" + s + "</span>").join("");
   }
 
@@ -118,7 +133,8 @@ export function createGraphPanel(page) {
     size.textContent = page.tr.t(size.dataset.t);
   };
   byId("graph-save").onclick = () => {
-    const base = safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("graph.file") + "_" + page.tr.t("file.step") + "_" + scene.t;
+    const base = safeFileName(replay.name || page.tr.t("file.default-name")) + "_" + page.tr.t("graph.file") + "_" +
+      (scene.i ? page.tr.t("file.iteration") + "_" + scene.i : page.tr.t("file.step") + "_" + scene.t);
     const text = graphToSvg(scene, { ...captions(), showRQ: !scene.before && !answersHidden() });
     download(base + ".svg", new Blob([text], { type: "image/svg+xml" }));
   };
@@ -126,17 +142,26 @@ export function createGraphPanel(page) {
 
   return {
     element: byId("graph-panel"),
-    // In practice, the graph before the step: it gives no answer away.
+    phase: "both",
+    // In practice, the graph before the step: it gives no answer away. A
+    // search iteration's graph is of its schedule before its move, its
+    // own critical path drawn and the arcs its move reorders marked.
     render(view) {
       const before = page.practising;
-      scene = buildGraph(replay, view, layout, { before });
+      if (!!view.search !== legendOfSearch) {
+        legendOfSearch = !!view.search;
+        renderLegend();
+      }
+      scene = buildGraph(replay, view, layout, view.search && !before ? { marks: searchGraphMarks(replay, view) } : { before });
       scene.t = view.t;
+      scene.i = view.search ? view.search.i : 0;
       scene.before = before;
       update(graphItems(scene, { ...captions(), showRQ: !before }));
       const { t } = page.tr;
-      heading.dataset.t = before ? "graph.heading-before" : "graph.heading";
+      heading.dataset.t = headingKey(view, before);
       setText(heading, t(heading.dataset.t));
-      svg.setAttribute("aria-label", t(before ? "graph.label-before" : "graph.label", { t: view.t }));
+      svg.setAttribute("aria-label", view.search ? t(before ? "search.graph.label-before" : "search.graph.label", { i: view.search.i }) :
+        t(before ? "graph.label-before" : "graph.label", { t: view.t }));
       pathLine.textContent = before ? "" : scene.path.length ?
         t("graph.path", { path: ["0", ...scene.path, "0"].join(" \u2192 "), length: scene.length }) : t("graph.no-path");
     },

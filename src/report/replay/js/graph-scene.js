@@ -103,6 +103,19 @@ function route(a, b, halfA, halfB, curved, W, H) {
   };
 }
 
+// What a step marks in its graph: the arcs its insertion added and the one
+// it replaced (none in the graph before it), and the operation inserted;
+// the path drawn is one longest path.
+function insertionMarks(view, before) {
+  const s = view.step, op = s.op, sequence = view.rowsBefore[s.machine], b = s.position;
+  const u = b >= 2 ? sequence[b - 2] : 0, v = b <= sequence.length ? sequence[b - 1] : 0;
+  return {
+    path: null, framed: op, moved: () => false,
+    added: (from, to) => !before && (to === op ? from === u : from === op && to === v),
+    removed: !before && u && v ? { from: u, to: v } : null,
+  };
+}
+
 // The graph after the step of `view`:
 //   nodes: { op, job, machine, p, x, y, R, Q, placed, critical, inserted },
 //   arcs: { from, to, kind ("source", "job", "machine", "sink"), machine,
@@ -112,17 +125,19 @@ function route(a, b, halfA, halfB, curved, W, H) {
 // With `before`, the graph the step starts from, as a student draws it
 // first: no R and Q (null), no longest path, nothing added or replaced;
 // the operation to insert marked, not placed yet.
-export function buildGraph(replay, view, layout, { before = false } = {}) {
+// Another kind of view brings its own `marks`: { path (the path drawn, null
+// for one longest path), framed (an operation, 0: none), added(from, to)
+// and moved(from, to) (machine arcs to mark so), removed ({ from, to } or
+// null) }.
+export function buildGraph(replay, view, layout, { before = false, marks = insertionMarks(view, before) } = {}) {
   const { N, MC, P, M, NO, PO } = replay;
   const { R, Q } = before ? { R: [], Q: [] } : view.after;
   const rows = before ? view.rowsBefore : view.rowsAfter;
   const { NM, PM } = machineLinks(N, rows);
-  const path = before ? [] : longestPath(N, { NO, NM, PO, PM }, R, Q, view.maxR);
+  const path = before ? [] : marks.path || longestPath(N, { NO, NM, PO, PM }, R, Q, view.maxR);
   const onPath = new Set();
   for (let i = 0; i <= path.length && path.length; ++i) onPath.add((path[i - 1] || 0) + "-" + (path[i] || 0));
-  const s = view.step, op = s.op;
-  const sequence = view.rowsBefore[s.machine], b = s.position;
-  const u = b >= 2 ? sequence[b - 2] : 0, v = b <= sequence.length ? sequence[b - 1] : 0;
+  const op = marks.framed;
   const placed = new Uint8Array(N + 1);
   for (let i = 1; i <= MC; ++i) for (const k of rows[i]) placed[k] = 1;
 
@@ -145,8 +160,11 @@ export function buildGraph(replay, view, layout, { before = false } = {}) {
   };
   const arc = (from, to, kind, curved) => {
     const r = routeOf(from, to, curved);
-    const added = !before && (kind === "machine" && to === op ? from === u : kind === "machine" && from === op && to === v);
-    arcs.push({ from, to, kind, machine: kind === "machine" ? M[from] : 0, added, critical: onPath.has(from + "-" + to), ...r });
+    const machine = kind === "machine";
+    arcs.push({
+      from, to, kind, machine: machine ? M[from] : 0, added: machine && marks.added(from, to), moved: machine && marks.moved(from, to),
+      critical: onPath.has(from + "-" + to), ...r,
+    });
   };
   for (let k = 1; k <= N; ++k) {
     if (PO[k] === 0) arc(0, k, "source", false);
@@ -156,7 +174,8 @@ export function buildGraph(replay, view, layout, { before = false } = {}) {
   // Machine arcs between neighbouring rows and columns go straight.
   const curves = (a, b) => Math.abs(Math.floor((a - 1) / MC) - Math.floor((b - 1) / MC)) !== 1 || Math.abs(((a - 1) % MC) - ((b - 1) % MC)) > 1;
   for (let k = 1; k <= N; ++k) if (NM[k]) arc(k, NM[k], "machine", curves(k, NM[k]));
-  const removed = !before && u && v ? { from: u, to: v, machine: s.machine, ...routeOf(u, v, curves(u, v)) } : null;
+  const gone = marks.removed;
+  const removed = gone ? { from: gone.from, to: gone.to, machine: M[gone.from], ...routeOf(gone.from, gone.to, curves(gone.from, gone.to)) } : null;
   let length = 0;
   for (const k of path) length += P[k];
   return { W: layout.W, H: layout.H, nodeW: layout.nodeW, nodeH: layout.nodeH, source: layout.source, sink: layout.sink, nodes, arcs, removed, path, length };

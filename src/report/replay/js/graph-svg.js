@@ -4,7 +4,8 @@
 // The contract for scripts: the root is <svg data-view="graph">; each
 // operation is one element with data-op; each arc shown is one element with
 // data-arc="<from>-<to>" (0 = source or sink), data-kind and, on a longest
-// path, data-critical, on an arc the step's insertion added, data-added. The
+// path, data-critical, on an arc the step's insertion added, data-added, on
+// an arc of the run a search iteration's move reorders, data-moved. The
 // arc the insertion replaced, drawn faint, has data-removed instead. Texts
 // of R and Q have the class "rq": an element of the class "answers-hidden"
 // around the graph hides them.
@@ -14,6 +15,8 @@ import { machineStyle } from "./graph-scene.js";
 
 const esc = (s) => String(s).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;").replace(/"/g, "&quot;");
 const JOB_ARC = "#555555", END_ARC = "#9a9a9a";
+// The band of the arcs a search's move reorders (Paul Tol's bright purple).
+export const MOVED_ARC = "#AA3377";
 
 // Layers, bottom to top: the replaced arc, arcs, marked arcs, nodes.
 export const LAYERS = 4;
@@ -35,14 +38,16 @@ function arcItem(a) {
   const width = a.kind === "machine" ? 2 : a.kind === "job" ? 1.5 : 1;
   let inner = "";
   if (a.added) inner += path(a.d, "#F2B600", 10, " stroke-opacity=\"0.6\" stroke-linecap=\"round\"");
+  if (a.moved) inner += path(a.d, MOVED_ARC, 10, " stroke-opacity=\"0.45\" stroke-linecap=\"round\"");
   inner += path(a.d, "#000000", 5, " class=\"crit\"");
   inner += path(a.d, style.stroke, width, style.dash ? ` stroke-dasharray="${style.dash}"` : "");
   inner += `<path class="head" d="${a.head}" fill="${style.stroke}"/>`;
   const attrs = { "data-arc": a.from + "-" + a.to, "data-kind": a.kind };
   if (a.kind === "machine") attrs["data-machine"] = a.machine;
   if (a.added) attrs["data-added"] = "";
+  if (a.moved) attrs["data-moved"] = "";
   if (a.critical) attrs["data-critical"] = "";
-  return { key: a.kind + a.from + "-" + a.to, layer: a.added || a.critical ? 2 : 1, attrs, inner };
+  return { key: a.kind + a.from + "-" + a.to, layer: a.added || a.moved || a.critical ? 2 : 1, attrs, inner };
 }
 
 function nodeItem(n, sc, showRQ) {

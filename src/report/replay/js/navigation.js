@@ -13,10 +13,12 @@ const SIDEWAYS_PX = 40;
 
 // `page` gives show(t), current() (the step shown, 0 before the first), the
 // translator and the signal; `address` keeps the step ({ read, write(t) });
-// `steps` is the number of steps. Returns { follow(t, evaluated), ask(home) }:
-// follow puts step t into the controls once shown, ask goes to the step in
-// the address, or to step `home` when it names none.
-export function createNavigation(page, address, steps) {
+// `steps` is the number of places, `insertion` of them the insertion's
+// steps (the places after them are a search's iterations). Returns {
+// follow(t, evaluated), ask(home) }: follow puts step t into the controls
+// once shown, ask goes to the step in the address, or to step `home` when
+// it names none.
+export function createNavigation(page, address, steps, insertion = steps) {
   const { show, current, signal } = page;
   const message = byId("nav-message"), stepInput = byId("step-input"), slider = byId("slider");
   message.textContent = "";
@@ -78,7 +80,7 @@ export function createNavigation(page, address, steps) {
       slider.value = t;
       stepInput.value = t;
       if (!anew) return;
-      setText(byId("step-of"), page.tr.t(evaluated ? "nav.of" : "nav.of-empty", { n: steps }));
+      setText(byId("step-of"), page.tr.t(t > insertion ? "nav.of-search" : evaluated ? "nav.of" : "nav.of-empty", { n: steps, i: t - insertion }));
       for (const id of ["first", "back10", "back1"]) byId(id).disabled = t === 1;
       for (const id of ["fwd1", "fwd10", "last"]) byId(id).disabled = t === steps;
       clearTimeout(addressTimer);

@@ -1,8 +1,8 @@
 // Which panels render a step, and when: a panel off the screen waits and
 // catches up when it comes near, when something in it gets the focus or a
 // pointer, is scrolled, or before the page is printed; in practice the
-// panels that show the step's answers are left alone. See app.js for what
-// a panel is.
+// panels that show the step's answers are left alone; a search iteration
+// goes to the panels of its phase. See app.js for what a panel is.
 
 export function createPanelSchedule(signal) {
   let panels = [], answerPanels = new Set(), practising = false;
@@ -17,7 +17,10 @@ export function createPanelSchedule(signal) {
     // the document's style, which is still clean before anything else changes.
     for (const panel of list) panel.render(shown);
   };
-  const active = () => (practising ? panels.filter((panel) => !answerPanels.has(panel)) : panels);
+  // A panel's phase: "insertion" (the default), "search" or "both".
+  const showsPhase = (panel) => (panel.phase || "insertion") === "both" || (panel.phase || "insertion") === phase;
+  let phase = "insertion";
+  const active = () => panels.filter((panel) => showsPhase(panel) && !(practising && answerPanels.has(panel)));
   const catchUp = (wanted) => {
     const late = active().filter((panel) => missed.has(panel) && wanted(panel));
     for (const panel of late) missed.delete(panel);
@@ -59,6 +62,7 @@ export function createPanelSchedule(signal) {
     // others render it when they come near.
     show(view, again) {
       shown = view;
+      phase = view.search ? "search" : "insertion";
       const now = active().filter((panel) => again || !panel.element || isNear(panel.element));
       for (const panel of panels) if (now.includes(panel)) missed.delete(panel); else missed.add(panel);
       renderNow(now);

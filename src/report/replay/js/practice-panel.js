@@ -16,10 +16,12 @@ import { ASK_WORDS } from "./ask.js";
 import { derivationText } from "./derivation.js";
 import { byId, copyText, setText } from "./dom.js";
 import { exerciseQuery, localOnly } from "./exercise-link.js";
-import { answerState, askingSteps, cellDerivation, checkAnswers, practiceOptions, practiceStep, progressKey, storedOptions, summarize } from "./practice.js";
+import { askingSteps, cellAnswerState, cellDerivation, checkAnswers, practiceOptions, practiceStep, progressKey, storedOptions, summarize } from "./practice.js";
 import { createCellInputs, derivationId } from "./practice-inputs.js";
 import { createPracticeParts } from "./practice-parts.js";
 import { openProgress, rememberMode, storedMode } from "./practice-store.js";
+import { searchAskingPlaces, searchPracticeStep } from "./search-practice.js";
+import { createSearchPracticeParts } from "./search-practice-parts.js";
 
 // Typed answers are kept this long after the last key.
 const SAVE_DELAY_MS = 400;
@@ -43,7 +45,7 @@ export function createPracticePanel(page) {
   // the note on its steps and on what the address got wrong.
   let asking = [], askingSet = new Set();
   function followOptions() {
-    asking = askingSteps(replay, options);
+    asking = [...askingSteps(replay, options), ...searchAskingPlaces(replay, options)];
     askingSet = new Set(asking);
   }
   followOptions();
@@ -59,7 +61,7 @@ export function createPracticePanel(page) {
   // `revealed` once the student asked for the answers.
   let step = null, answers = null, verdicts = null, dirty = false, revealed = false;
   function startStep() {
-    step = practiceStep(replay, view, options);
+    step = view.search ? searchPracticeStep(replay, view, options) : practiceStep(replay, view, options);
     const record = progress.records.get(view.t);
     answers = Object.assign(Object.create(null), record?.a);
     verdicts = Object.assign(Object.create(null), record?.v);
@@ -70,13 +72,15 @@ export function createPracticePanel(page) {
   // A cell's derivation is shown where it gives away no more than the
   // student asked for: for a wrong number typed, or every cell not right
   // once the answers are asked for.
-  const explained = (key) => verdicts[key] !== "ok" && (revealed ? step.index.has(key) : verdicts[key] === "wrong" && answerState(answers[key]) === "number");
+  const stateOf = (key) => cellAnswerState(step, key, answers[key]);
+  const explained = (key) => verdicts[key] !== "ok" && (revealed ? step.index.has(key) : verdicts[key] === "wrong" && stateOf(key) === "number");
   // Negative answers need a minus, which a phone's number pad may lack.
   const inputMode = replay.P.some((p, k) => k >= 1 && k <= replay.N && p < 0) ? "text" : "numeric";
   const cells = createCellInputs({
     answerOf: (key) => answers[key], verdictOf: (key) => verdicts[key], explained,
   }, inputMode);
-  const parts = createPracticeParts(page, cells, () => showDerivations());
+  const turned = () => showDerivations();
+  const parts = createPracticeParts(page, cells, turned, createSearchPracticeParts(page, cells, turned));
 
   // Why a step asks nothing, or "".
   function emptyNote(v) {
@@ -89,7 +93,7 @@ export function createPracticePanel(page) {
   // The machine sequences before the step, while their box is open.
   const before = byId("practice-before");
   function showBefore() {
-    setText(byId("practice-before-heading"), page.tr.t("practice.before"));
+    setText(byId("practice-before-heading"), page.tr.t(view.search ? "practice.search.before" : "practice.before"));
     if (!before.open) return;
     const lines = [];
     for (let i = 1; i < view.rowsBefore.length; ++i) lines.push("M" + i + ": " + view.rowsBefore[i].join(" "));
@@ -99,7 +103,10 @@ export function createPracticePanel(page) {
 
   function renderStep() {
     const { t } = page.tr, v = view, s = v.step;
-    setText(byId("practice-heading"), t("practice.heading", { t: v.t }));
+    setText(byId("practice-heading"), v.search ? t("practice.search.heading", { i: v.search.i }) : t("practice.heading", { t: v.t }));
+    // What the student asks of the insertion's steps, and the search's intro.
+    byId("practice-options").hidden = !!v.search;
+    byId("practice-search-intro").hidden = !v.search;
     const shown = parts.of(step);
     for (const part of parts.all) part.section.hidden = !shown.includes(part);
     setText(byId("practice-empty"), emptyNote(v));
@@ -166,7 +173,7 @@ export function createPracticePanel(page) {
     let empty = 0, unreadable = 0;
     for (const [key, verdict] of Object.entries(checked.v || verdicts)) {
       if (verdict !== "wrong") continue;
-      const state = answerState(answers[key]);
+      const state = stateOf(key);
       if (state === "empty") ++empty;
       else if (state === "unreadable") ++unreadable;
     }
@@ -219,7 +226,7 @@ export function createPracticePanel(page) {
   function showHint(key) {
     let text = "";
     if (key && step?.index.has(key)) {
-      if (answerState(answers[key]) === "unreadable") text = page.tr.t("practice.whole-numbers");
+      if (stateOf(key) === "unreadable") text = page.tr.t("practice.whole-numbers");
       else if (explained(key)) text = derivationOf(key);
     }
     setText(hint, text);
@@ -328,6 +335,7 @@ export function createPracticePanel(page) {
   setOn(exercise.practice || storedMode());
 
   return {
+    phase: "both",
     render(v) {
       const moved = step?.t !== v.t;
       view = v;

@@ -27,7 +27,7 @@ const argOf = (key) => Number(key.slice(key.indexOf(":") + 1));
 
 // Puts into `cell` either `input`, bound to cell `key`, or the given
 // `value`.
-function inputOrValue(page, s, cells, cell, input, key, asked, value) {
+export function inputOrValue(page, s, cells, cell, input, key, asked, value) {
   if (asked) {
     if (input.parentNode !== cell) cell.replaceChildren(input);
     cells.bind(input, key, cellLabel(s, key, page.tr));
@@ -66,7 +66,7 @@ function createPager(page, ids, textKey, size, onTurn) {
 // A part that comes in pages: `items(s)` the part's items at step s,
 // `indexOf(s, key)` the item of a cell's key, `write(s, first, end)` binds
 // the page's items; `turned()` follows a turn of the page.
-function pagedPart(page, cells, turned, { section, kinds, ids, textKey, size, items, indexOf, write }) {
+export function pagedPart(page, cells, turned, { section, kinds, ids, textKey, size, items, indexOf, write }) {
   let shown = null;
   const covers = (key) => kinds.includes(kindOf(key));
   const render = (s, turnTo) => {
@@ -99,7 +99,7 @@ function pagedPart(page, cells, turned, { section, kinds, ids, textKey, size, it
 // A list of operations place by place (the topological order, the
 // machine's sequence after the insertion): "i. " and an input for each
 // place asked, or the page's numbers in one line when given.
-function placesPart(page, cells, turned, { section, box, kind, word, ids, textKey, size, list }) {
+export function placesPart(page, cells, turned, { section, box, kind, word, ids, textKey, size, list }) {
   const element = byId(box), given = document.createElement("span"), places = [];
   element.replaceChildren(given);
   return pagedPart(page, cells, turned, {
@@ -213,7 +213,7 @@ function candidatesPart(page, cells, turned) {
 
 // A part of one cell, always on its one page: the chosen position (given
 // where not asked) and the makespan.
-function singlePart(page, cells, { section, kind, input, given }) {
+export function singlePart(page, cells, { section, kind, input, given }) {
   const field = byId(input), givenText = given ? byId(given) : null;
   return {
     section: byId(section),
@@ -230,9 +230,10 @@ function singlePart(page, cells, { section, kind, input, given }) {
 
 // The parts in the order the panel shows them; an evaluated step that asks
 // for something shows every part but the makespan (which shows where
-// asked), others the makespan alone. `turned()` follows a turn of a part's
-// page.
-export function createPracticeParts(page, cells, turned) {
+// asked), others the makespan alone; a search iteration the parts of
+// `search` (search-practice-parts.js: { all, of(s) }). `turned()` follows a
+// turn of a part's page.
+export function createPracticeParts(page, cells, turned, search = { all: [], of: () => [] }) {
   const topo = placesPart(page, cells, turned, {
     section: "practice-topo-part", box: "practice-topo", kind: "topo", word: "topo", size: PAGE_SIZES.topo,
     ids: { pager: "practice-topo-pager", prev: "practice-topo-prev", next: "practice-topo-next", line: "practice-topo-shown" },
@@ -246,10 +247,11 @@ export function createPracticeParts(page, cells, turned) {
   const table = tablePart(page, cells, turned), candidates = candidatesPart(page, cells, turned);
   const position = singlePart(page, cells, { section: "practice-position-part", kind: "pos", input: "practice-pos", given: "practice-pos-given" });
   const cmax = singlePart(page, cells, { section: "practice-cmax-part", kind: "cmax", input: "practice-cmax" });
-  const all = [topo, table, candidates, position, sequence, cmax];
+  const all = [topo, table, candidates, position, sequence, cmax, ...search.all];
   return {
     all,
     of(s) {
+      if (s.view.search) return search.of(s);
       const shown = s.view.evaluated && s.asks ? [topo, table, candidates, position, sequence] : [];
       return s.words.has("cmax") ? [...shown, cmax] : shown;
     },

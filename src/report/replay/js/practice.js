@@ -93,7 +93,9 @@ export function askingSteps(replay, options) {
 //             (arg null for a key without one), the answer being the
 //             program's number
 //   derive(s, arg)   where the number comes from (derivation.js)
-//   label(tr, arg)   the input's name for screen readers
+//   label(tr, arg, s)   the input's name for screen readers
+//   same(typed, answer)  (optional) whether a typed text is the answer, for
+//             an answer that is not a whole number
 // Checking, the order of entry, the progress and the derivations shown take
 // any kind from the table; a new kind joins with an entry (and a place in
 // the panel for its inputs). The cells are those of ask.js, which the
@@ -213,15 +215,16 @@ function askedRows(replay, t, rows) {
 //               the cells, which a step shown does not need)
 //   cells, index   the cells asked in the order of entry, and the place of
 //               each key in it
-export function practiceStep(replay, view, options, kinds = INSERTION_CELLS) {
-  const words = stepWords(replay, view.t, options);
+//   memo(name, make)   anything else a kinds table derives, made once
+// Another kinds table comes with the words it asks.
+export function practiceStep(replay, view, options, kinds = INSERTION_CELLS, words = stepWords(replay, view.t, options)) {
   const lazy = new Map();
   const once = (name, make) => {
     if (!lazy.has(name)) lazy.set(name, make());
     return lazy.get(name);
   };
   return {
-    t: view.t, view, kinds, words,
+    t: view.t, view, kinds, words, replay, memo: once,
     get order() { return once("order", () => (view.evaluated ? Array.from(topoOrder(replay.N, view.before.L)) : [])); },
     get table() {
       return once("table", () => (view.evaluated && words.has("topo") ? Array.from({ length: replay.N }, (_, i) => i + 1) : this.order));
@@ -238,7 +241,7 @@ export function practiceStep(replay, view, options, kinds = INSERTION_CELLS) {
     get rows() { return once("rows", () => (this.askedOps ? this.table.filter((k) => this.askedOps.has(k)) : this.table)); },
     get candidates() { return once("candidates", () => candidateRows(replay, view)); },
     get explained() { return once("explained", () => explainStep(replay, view)); },
-    get asks() { return once("asks", () => stepAsks(replay, view.t, options)); },
+    get asks() { return once("asks", () => (kinds === INSERTION_CELLS ? stepAsks(replay, view.t, options) : this.cells.length > 0)); },
     get cells() { return once("cells", () => practiceCells(this)); },
     get index() { return once("index", () => new Map(this.cells.map((c, i) => [c.key, i]))); },
   };
@@ -256,9 +259,10 @@ export function practiceCells(s) {
   const cells = [];
   for (const kind of s.kinds) {
     if (!s.words.has(kind.word)) continue;
-    for (const { arg, at, answer } of kind.cells(s)) cells.push({ key: cellKey(kind.kind, arg), answer, stage: kind.stage, at, sub: kind.sub });
+    for (const { arg, at, answer } of kind.cells(s)) cells.push({ key: cellKey(kind.kind, arg), answer, stage: kind.stage, at, sub: kind.sub, same: kind.same });
   }
-  return cells.sort((a, b) => a.stage - b.stage || a.at - b.at || a.sub - b.sub).map(({ key, answer }) => ({ key, answer }));
+  return cells.sort((a, b) => a.stage - b.stage || a.at - b.at || a.sub - b.sub)
+    .map(({ key, answer, same }) => (same ? { key, answer, same } : { key, answer }));
 }
 
 // The kind of a cell's key at step s, and its argument; null for no kind.
@@ -277,7 +281,7 @@ export function cellDerivation(s, key) {
 // The name of cell `key`'s input in the language of translator `tr`.
 export function cellLabel(s, key, tr) {
   const found = kindOf(s, key);
-  return found ? found.kind.label(tr, found.arg) : key;
+  return found ? found.kind.label(tr, found.arg, s) : key;
 }
 
 // A typed whole number (signs "-" or "\u2212", spaces around), or null.
@@ -296,13 +300,20 @@ export function answerState(text) {
   return parseAnswer(text) === null ? "unreadable" : "number";
 }
 
+// What a typed answer is at step s's cell `key`: for a kind whose answers
+// are not whole numbers (with `same`), any text typed is an answer.
+export function cellAnswerState(s, key, text) {
+  const state = answerState(text);
+  return state === "unreadable" && kindOf(s, key)?.kind.same ? "number" : state;
+}
+
 // Marks each cell "ok" or "wrong" (an empty or unreadable answer is wrong).
 // `answers` maps keys to typed texts. The step is solved when none is wrong.
 export function checkAnswers(cells, answers) {
   const verdicts = Object.create(null);
   let wrong = 0;
-  for (const { key, answer } of cells) {
-    const ok = Object.hasOwn(answers, key) && parseAnswer(answers[key]) === answer;
+  for (const { key, answer, same } of cells) {
+    const ok = Object.hasOwn(answers, key) && (same ? same(answers[key], answer) : parseAnswer(answers[key]) === answer);
     verdicts[key] = ok ? "ok" : "wrong";
     if (!ok) ++wrong;
   }

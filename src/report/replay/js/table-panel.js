@@ -1,6 +1,8 @@
 // Panel: the step's table as the trace has it (the graph before the
 // insertion), its topological order, the copy button, and the machine
-// sequences after the step.
+// sequences after the step. A search iteration shows its own table (the
+// schedule before its move) and the sequences after its move, as its trace
+// section does.
 
 import { machineLinks, permutationLine, topoOrder, traceTableText } from "./derive.js";
 import { byId, copyText, setText } from "./dom.js";
@@ -39,14 +41,16 @@ export function createTablePanel(page) {
       table.render();
       topoLines.render();
     },
+    phase: "both",
     render(v) {
       shown = v;
+      const after = v.search ? { rowsAfter: v.search.rowsAfterMove } : v;
       // A step changes one machine's sequence: the others keep their lines.
       for (let i = 1; i <= MC; ++i) {
-        const row = v.rowsAfter[i], was = permRows[i];
+        const row = after.rowsAfter[i], was = permRows[i];
         if (was && was.length === row.length && was.every((k, j) => k === row[j])) continue;
         permRows[i] = row;
-        permLines[i].textContent = permutationLine(replay, v, i);
+        permLines[i].textContent = permutationLine(replay, after, i);
       }
       const { t } = page.tr;
       if (!v.evaluated) {
@@ -55,7 +59,7 @@ export function createTablePanel(page) {
         return;
       }
       part.classList.remove("hidden");
-      setText(note, t("table.note", { op: v.step.op }));
+      setText(note, v.search ? t("search.table.note") : t("table.note", { op: v.step.op }));
       const { NM, PM } = machineLinks(N, v.rowsBefore);
       const { R, Q } = v.before, op = v.step.op;
       table.show(N, (i) => {
