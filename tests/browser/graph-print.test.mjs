@@ -173,7 +173,7 @@ test('ta01 prints on A4: whole tables, chart and graph within the page, no contr
   const all = pages.join('\n');
   // Every row of the step's table, though the screen holds only those in view.
   for (const line of steps[t - 1].table.split('\n').slice(1, -1)) assert.match(all, rowPattern(line));
-  for (const heading of ['Harmonogram po kroku', 'Graf harmonogramu po kroku', 'Permutacje po kroku']) assert.ok(all.includes(heading), heading);
+  for (const heading of ['Harmonogram po kroku', 'Graf harmonogramu po kroku', 'Kolejki maszyn po kroku']) assert.ok(all.includes(heading), heading);
   await expectPrinted(page, pages);
   // After printing, the tables hold only the rows in view again.
   const rows = await page.$$eval('#trace-table tbody tr:not(.spacer)', (trs) => trs.filter((tr) => tr.style.display !== 'none').length);

@@ -63,7 +63,7 @@ export const practiceStrings = {
     "practice.label.tail": "max(Q[NO], Q[v]) pozycji {b}",
     "practice.label.est": "oszacowanie pozycji {b}",
     "practice.label.pos": "wybrana pozycja",
-    "practice.label.seq": "miejsce {i} w kolejności maszyny",
+    "practice.label.seq": "miejsce {i} w kolejce maszyny",
     "practice.check": "Sprawdź",
     "practice.cells": { one: "{n} pole", few: "{n} pola", many: "{n} pól" },
     "practice.result": "Sprawdzono {cells}: dobrze {ok}, źle {wrong}.",

@@ -57,7 +57,7 @@ export const searchStrings = {
     "search.graph.label-before": "Graf harmonogramu w iteracji {i}, bez R i Q",
     "search.table.heading": "Tabela iteracji (jak w śladzie)",
     "search.table.note": "Graf harmonogramu iteracji przed ruchem; R i Q z czasem operacji.",
-    "search.perm.heading": "Kolejności na maszynach po ruchu",
+    "search.perm.heading": "Kolejki maszyn po ruchu",
     "legend.path": "ścieżka krytyczna iteracji",
     "legend.block": "blok ścieżki",
     "legend.moved": "▼ operacje wybranego ruchu",

@@ -90,13 +90,13 @@ export const pageStrings = {
     "file.default-name": "harmonogram",
     "file.step": "krok",
 
-    "table.heading": "Tabela kroku (jak w pliku krok po kroku)",
+    "table.heading": "Tabela kroku (jak w śladzie)",
     "table.note": "Graf przed wstawieniem operacji {op}: z niego liczone są oszacowania.",
     "table.empty-machine": "Maszyna była pusta: w tym kroku ślad nie ma linii Topologicznie ani tabeli.",
     "table.copy": "Kopiuj tabelę",
     "table.copied": "Skopiowano tabelę kroku {t}.",
     "table.copy-failed": "Nie udało się skopiować.",
-    "perm.heading": "Permutacje po kroku",
+    "perm.heading": "Kolejki maszyn po kroku",
   },
   en: {
     "page.title": "Insertion step by step",
@@ -183,7 +183,7 @@ export const pageStrings = {
     "file.default-name": "schedule",
     "file.step": "step",
 
-    "table.heading": "The step's table (as in the step-by-step file)",
+    "table.heading": "The step's table (as in the trace)",
     "table.note": "The graph before operation {op} is inserted: the estimates come from it.",
     "table.empty-machine": "The machine was empty: in this step the trace has no Topologicznie line and no table.",
     "table.copy": "Copy table",
