@@ -1,5 +1,6 @@
 #include "driver/ClassCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

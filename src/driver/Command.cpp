@@ -1,5 +1,6 @@
 #include "driver/Command.h"
 
+#include <CLI/CLI.hpp>
 #include <cstring>
 #include <iostream>
 #include <vector>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -9,6 +8,12 @@
 #include <string_view>
 
 #include "driver/OutputFiles.h"
+
+// Declared only: every program's main includes this, and CLI11's header is
+// slow to compile; only the files that build options read it.
+namespace CLI {
+class App;
+}  // namespace CLI
 
 namespace jobshop {
 

@@ -1,5 +1,6 @@
 #include "driver/ConvertCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <optional>
 #include <ostream>
 #include <variant>

@@ -2,6 +2,7 @@
 
 #include <sys/statvfs.h>
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cstring>
 #include <filesystem>

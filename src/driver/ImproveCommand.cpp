@@ -1,5 +1,6 @@
 #include "driver/ImproveCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
 #include <cstdio>

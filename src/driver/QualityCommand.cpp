@@ -1,5 +1,6 @@
 #include "driver/QualityCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
 #include <cstdio>

@@ -1,5 +1,6 @@
 #include "driver/ReplayCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <new>
 #include <optional>
 #include <ostream>
