@@ -228,6 +228,19 @@ TEST(TabuSearch, EveryIterationAgreesWithAnIndependentEvaluation) {
     EXPECT_GT(nonPositive, 5) << "too few searches with times of 0 and below";
 }
 
+// Improves `model`'s schedule, its search's trace added to `trace` when
+// one is given.
+void Search(Model& model, const SearchSettings& settings, std::string* trace) {
+    testing::RecordingSink sink;
+    TraceOutput out(sink);
+    SearchTraceWriter writer(model, out);
+    ImproveSchedule(model, settings, trace ? &writer : nullptr);
+    out.Flush();
+    if (trace) {
+        for (const std::string& write : sink.writes) *trace += write;
+    }
+}
+
 // The trace changes nothing: with it (every move evaluated exactly) and
 // without, a seed and an iteration limit give the same schedule, and the
 // same trace twice.
@@ -236,13 +249,8 @@ TEST(TabuSearch, SameSeedSameRunWithOrWithoutTrace) {
     const auto run = [&text](bool traced, std::string& trace) {
         Model model = LoadText(text);
         EXPECT_EQ(BuildSchedule(model), ScheduleOutcome::kComplete);
-        testing::RecordingSink sink;
-        TraceOutput out(sink);
-        SearchTraceWriter writer(model, out);
-        ImproveSchedule(model, {.seed = 5, .iterations = 3000, .seconds = {}, .stallLimit = 100},
-                        traced ? &writer : nullptr);
-        out.Flush();
-        for (const std::string& write : sink.writes) trace += write;
+        Search(model, {.seed = 5, .iterations = 3000, .seconds = {}, .stallLimit = 100},
+               traced ? &trace : nullptr);
         return model.PIStorage;
     };
     std::string first, second, none;
@@ -321,14 +329,8 @@ TEST(SearchTrace, EveryMoveItShowsHasTheMakespanItSays) {
          {testing::ReadText(SourcePath("benchmarks/ft06.txt")), RandomText(rng, 0, true)}) {
         Model model = LoadText(text);
         ASSERT_EQ(BuildSchedule(model), ScheduleOutcome::kComplete);
-        testing::RecordingSink sink;
-        TraceOutput out(sink);
-        SearchTraceWriter writer(model, out);
-        ImproveSchedule(model, {.seed = 1, .iterations = 120, .seconds = {}, .stallLimit = 40},
-                        &writer);
-        out.Flush();
         std::string trace;
-        for (const std::string& write : sink.writes) trace += write;
+        Search(model, {.seed = 1, .iterations = 120, .seconds = {}, .stallLimit = 40}, &trace);
         std::istringstream lines(trace);
         std::string line;
         Rows shown;  // the sequences the trace showed last
