@@ -481,6 +481,7 @@ TEST(ImproveCommand, SaysWhatItFoundAndWritesWhatItIsAsked) {
     const std::string ta71 = copy("ta71");
     testing::WriteText(folder / "empty.txt", "e 0 3");
     testing::WriteText(folder / "nomachines.txt", "e 3 0");
+    testing::WriteText(folder / "manyjobs.txt", "e 2147483647 0");
     testing::WriteText(folder / "row.txt", "row 1 4  1 3 2 4 3 5 4 6");
     testing::WriteText(folder / "column.txt", "column 4 1  1 3  1 4  1 5  1 6");
     testing::WriteText(folder / "cycle.txt",
@@ -501,6 +502,7 @@ TEST(ImproveCommand, SaysWhatItFoundAndWritesWhatItIsAsked) {
          ""},
         {{at + "empty.txt"}, 0, "Harmonogramu wstawiania nie mozna poprawic.", ""},
         {{at + "nomachines.txt", "--exact"}, 0, "Cmax = 0 jest optymalny", ""},
+        {{at + "manyjobs.txt", "-o", "-"}, 0, "Kadencja tabu:\t6\t9\n", ""},
         {{at + "row.txt", "--schedule", "-"}, 0, "Cmax 18\n1\n2\n3\n4\n", "nie mozna poprawic"},
         {{at + "column.txt", "--schedule", "-"}, 0, "Cmax 18\n", "Cmax rowny dolnemu"},
         {{at + "cycle.txt", "--schedule", at + "s.txt"},

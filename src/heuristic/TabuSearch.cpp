@@ -152,7 +152,11 @@ TabuSearch::TabuSearch(Model& model, const SearchSettings& settings, SearchObser
     tabuEntriesOf_.assign(entries, 0);
     // Tenures drawn as Zhang, Li, Guan and Rao draw them, from a shorter
     // base that did better here with the elite pool.
-    tenureMin_ = 6 + model.JobCount / std::max(model.MachineCount, 1);
+    // Without machines there is nothing to search (and the job count alone
+    // may be near the largest int); a ratio past any real instance's is
+    // held where the tenure and its half on top still fit.
+    const std::int32_t ratio = model.MachineCount > 0 ? model.JobCount / model.MachineCount : 0;
+    tenureMin_ = 6 + std::min(ratio, std::int32_t{1} << 29);
     tenureMax_ = tenureMin_ + tenureMin_ / 2;
     guidePosition_.assign(entries, 0);
 }
